@@ -1,0 +1,59 @@
+#pragma once
+#include "backend/FrameClock.h"
+#include "backend/NoteTable.h"
+#include "convert/ConversionRecords.h"
+#include "emu/SidVoice.h"
+#include "frontend/ConverterSettings.h"
+
+#include <cstdint>
+#include <fstream>
+#include <string>
+
+namespace notecast {
+
+// Abstract output writer. The conversion run drives it frame by frame: for
+// each frame setTime on the clock, beginFrame, voiceEnvelope (with -env),
+// setFilter, one of voiceGateOff / voiceHeld / setInstrument+voiceGateOn per
+// voice, sampleOn/sampleOff (with -sam), endFrame; then close and getWarnings.
+class BackEnd {
+public:
+    // The conversion's exception: code 0-3 and its message.
+    struct Error {
+        int code;
+        std::string message;
+    };
+
+    explicit BackEnd(const ConverterSettings& settings) : settings_(settings) {}
+    virtual ~BackEnd() = default;
+    BackEnd(const BackEnd&) = delete;
+    BackEnd& operator=(const BackEnd&) = delete;
+
+    virtual bool open(const std::string& fileName, const std::string& title) = 0;
+    virtual bool close() = 0;
+    virtual void getWarnings(std::string& text) = 0;
+    virtual void beginFrame() = 0;
+    virtual void setFilter(int cutoff, int resonance, int routing, int mode) = 0;
+    virtual void setInstrument(int voice, std::int32_t id, const Instrument& instrument) = 0;
+    virtual void endFrame() = 0;
+    virtual void voiceHeld(const emu::SidVoice& voice, int v) = 0;
+    virtual void voiceGateOn(const emu::SidVoice& voice, int v) = 0;
+    virtual void voiceGateOff(const emu::SidVoice& voice, int v) = 0;
+    virtual void noteOn(int channel, int note, int velocity, int voice,
+                        std::int32_t referenceFrequency) = 0;
+    virtual void noteOff(int channel, const std::string& text, int voice) = 0;
+    virtual void setEnvelopeLevel(int channel, int level) = 0;
+    virtual void sampleOn(int channel, int period) = 0;
+    virtual void sampleOff(int channel, int period) = 0;
+    virtual void voiceEnvelope(const emu::SidVoice& voice, int v) = 0;
+
+    FrameClock& clock() { return clock_; }
+    const ConverterSettings& settings() const { return settings_; }
+
+protected:
+    FrameClock clock_;
+    NoteTable notes_;
+    std::ofstream out_;
+    ConverterSettings settings_;
+};
+
+} // namespace notecast

@@ -1,0 +1,91 @@
+#pragma once
+#include "emu/SidVoice.h"
+
+#include <cstdint>
+
+namespace notecast::emu {
+
+// Memory models.
+constexpr int kMemoryBankSwitching = 32;
+constexpr int kMemoryTransparentRom = 33;
+constexpr int kMemoryPlaySid = 34;
+
+using ReadHandler = std::uint8_t (*)(std::uint16_t address);
+using WriteHandler = void (*)(std::uint16_t address, std::uint8_t value);
+
+struct SampleChannel;  // defined by the sample-channel emulation
+
+// Timing of the play calls.
+struct Timing {
+    std::uint32_t cpuClock = 985248;
+    std::uint16_t defaultCiaCount = 16421;
+    std::uint16_t cyclesPerCall = 19705;
+    std::uint16_t callsPerSecond = 50;
+    std::uint32_t samplesPerCall = 882u << 16;  // 16.16 fixed point
+    std::uint32_t sampleAccumulator = 0;        // 16.16 fixed point
+    std::uint32_t frequency = 44100;            // output sample rate
+};
+
+// Registers of the 6510.
+struct CpuRegisters {
+    std::uint8_t a = 0, x = 0, y = 0;
+    std::uint16_t sp = 0x01FF;  // full stack address
+    std::uint8_t sr = 0x20;
+    std::uint16_t pc = 0;
+    bool stackInRange = true;
+};
+
+// The whole C64 of the process: there is one per process by design. Keeping
+// it in one record lets tests reset it with resetMachine().
+struct C64 {
+    // Two bytes of slack after RAM are not used: operand fetches wrap.
+    std::uint8_t ram[65536];
+    std::uint8_t ioRom[65536];
+    std::uint8_t* io = ioRom;  // the RAM itself in the PlaySID environment
+    int memoryMode = kMemoryBankSwitching;
+    bool basicVisible = true, ioVisible = true, kernalVisible = true;
+    ReadHandler readData = nullptr;
+    WriteHandler writeData = nullptr;
+    std::uint8_t lastSidWrite = 0;
+    std::uint8_t osc3 = 0, env3 = 0;
+    std::uint32_t random = 0;
+    bool gateSet[32] = {};
+    bool gateCleared[32] = {};
+    std::uint8_t playBank = 7;
+    Timing timing;
+    CpuRegisters cpu;
+    SidVoice voices[3];
+    std::uint16_t sampleEvent = 0;  // period of the sample being played, 0 = none
+    bool sampleEventReported = false;
+};
+
+C64& machine();
+// Back to the state of a fresh process (tests).
+void resetMachine();
+
+// --- memory (memory, I/O and bank switching) ---
+void installMemoryMode(int mode);   // also installs the CPU's jump handlers
+void clearMemory();
+void resetIo(int clock, std::uint32_t seed);
+void updateBankFlags();             // from RAM $0001
+std::uint8_t bankValueFor(std::uint16_t address);
+
+// --- timing ---
+void setupTiming(int clock, int speed, std::uint32_t frequency);
+void rereadCiaTimer();              // CIA-timed songs, once per frame
+std::uint32_t frameSamples();       // output samples covered by one frame
+
+// --- sample channels ---
+void resetSampleChannels();
+void stepSampleChannels();          // once per frame
+void sampleOutput();                // once per output sample
+
+// --- CPU ---
+enum class RunResult { Returned, Stopped };
+constexpr std::uint32_t kInitBudget = 30'000'000;  // instructions
+constexpr std::uint32_t kPlayBudget = 200'000;
+// Runs a routine until it returns or the instruction budget is spent.
+RunResult runRoutine(std::uint16_t start, std::uint8_t bank, std::uint8_t a,
+                     std::uint8_t x, std::uint8_t y, std::uint32_t budget);
+
+} // namespace notecast::emu

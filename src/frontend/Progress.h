@@ -1,0 +1,37 @@
+#pragma once
+#include <cstdint>
+#include <iosfwd>
+
+namespace notecast {
+
+// Progress callback of a conversion. The base class does nothing; the
+// conversion uses it when it is given no sink.
+class ProgressSink {
+public:
+    virtual ~ProgressSink() = default;
+    virtual void begin(std::uint32_t totalSeconds) { (void)totalSeconds; }
+    virtual void update(std::uint32_t secondsDone) { (void)secondsDone; }
+    virtual void end() {}
+};
+
+// Thirty "#" marks over the whole run, then " (100%)".
+class ConsoleProgress : public ProgressSink {
+public:
+    explicit ConsoleProgress(std::ostream& out);
+    void begin(std::uint32_t totalSeconds) override;
+    void update(std::uint32_t secondsDone) override;
+    void end() override;
+    std::int32_t marks() const { return marks_; }
+
+private:
+    std::ostream& out_;
+    std::int32_t threshold_ = 0;
+    std::int32_t step_ = 0;
+    std::int32_t marks_ = 0;
+};
+
+// Asks whether an existing output file may be overwritten. End of input
+// counts as "n".
+bool askOverwrite(std::istream& in, std::ostream& out);
+
+} // namespace notecast

@@ -1,0 +1,91 @@
+#pragma once
+#include "tune/SidTuneInfo.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace notecast {
+
+class Md5Context;
+
+// One C64 tune: its C64 data, its header record, the per-song speed tables and
+// the outcome of the last operation (status flag plus status text).
+//
+// Public contract used by the rest of the program (the loaders behind it are
+// private to the tune subsystem):
+//  - construct from a file name (format detection, companion files,
+//    PowerPacker unpacking) or from a memory buffer;
+//  - status() / getInfo();
+//  - selectSong / selectSongClocked;
+//  - setSongTiming (the engine writes clock, speed and speed text back);
+//  - setIrqAddress, placeInC64Memory, installVudidazerPlayer;
+//  - createFingerprint.
+class SidTune {
+public:
+    static constexpr int kMaxSongs = 256;
+    static constexpr std::size_t kMaxBufferLength = 65662;
+
+    // Loads the named file; extensions == nullptr selects the default list of
+    // companion-file extensions.
+    explicit SidTune(const char* fileName, const char* const* extensions = nullptr);
+    SidTune(const char* fileName, const char* const* extensions, bool slashSeparator);
+    // Detects the tune in a memory buffer (PSID and MUS only).
+    SidTune(const std::uint8_t* data, std::size_t length);
+    virtual ~SidTune();
+
+    SidTune(const SidTune&) = delete;
+    SidTune& operator=(const SidTune&) = delete;
+
+    bool load(const char* fileName);
+    bool load(const std::uint8_t* data, std::size_t length);
+
+    bool status() const { return status_; }
+    SidTuneInfo getInfo() const { return info_; }
+
+    std::uint16_t selectSong(std::uint16_t song);
+    std::uint16_t selectSongClocked(std::uint16_t song);
+    // Written by the engine's song initialisation.
+    void setSongTiming(std::uint8_t speed, std::uint8_t clock, const char* speedText);
+    void setIrqAddress(std::uint16_t address) { info_.irqAddress = address; }
+
+    // Copies the C64 data into a 64 KB memory image (wrapping past $FFFF).
+    bool placeInC64Memory(std::uint8_t* memory);
+    // Installs the built-in MUS player into a 64 KB memory image.
+    virtual bool installVudidazerPlayer(std::uint8_t* memory);
+
+    // Adds the tune's fingerprint bytes to an initialised MD5 context.
+    void createFingerprint(Md5Context& md5);
+
+    // The cached file and the offset of the C64 data in it (for tests and the
+    // fingerprint).
+    const std::vector<std::uint8_t>& cachedFile() const { return cache_; }
+    std::uint32_t dataOffset() const { return dataOffset_; }
+
+protected:
+    // Format recognisers; each fills the record and the tables on success.
+    virtual bool acceptsPsid(const std::uint8_t* data, std::size_t length);
+    virtual bool acceptsMus(const std::uint8_t* data, std::size_t length);
+    virtual bool acceptsTooltypeInfo(const std::uint8_t* data, std::size_t dataLength,
+                                     const std::uint8_t* info, std::size_t infoLength);
+    virtual bool acceptsTextInfo(const std::uint8_t* data, std::size_t dataLength,
+                                 const std::uint8_t* info, std::size_t infoLength);
+
+    // Shared state for the recognisers (they live in their own files).
+    void speedWordToTables(std::uint32_t speedWord);
+    char* infoSlot(int index) { return infoSlots_[index]; }
+
+    SidTuneInfo info_;
+    bool status_ = false;
+    std::uint8_t songSpeeds_[kMaxSongs] = {};
+    std::uint8_t songClocks_[kMaxSongs] = {};
+    std::uint16_t songLengths_[kMaxSongs] = {};
+    char infoSlots_[5][81] = {};
+    std::vector<std::uint8_t> cache_;
+    std::uint32_t dataOffset_ = 0;
+    bool slashSeparator_ = false;
+    const char* const* extensions_ = nullptr;
+};
+
+} // namespace notecast
