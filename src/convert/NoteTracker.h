@@ -1,0 +1,43 @@
+#pragma once
+#include "convert/ConversionRecords.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace notecast {
+
+// Groups each voice's frames into notes and the notes into instruments by
+// their waveform list, then gives the instruments MIDI channels.
+//
+// startNote keeps a pointer to the note's start snapshot and writes the
+// instrument id into it when the note ends: the snapshots must not move while
+// the capture runs (the converter keeps them in a deque).
+class NoteTracker {
+public:
+    static constexpr std::size_t kMaxWaveforms = 16;
+
+    void reset();
+    void addWaveform(int voice, std::uint8_t control);
+    void startNote(int voice, FrameSnapshot& start);
+    void endNote(int voice);
+
+    const std::vector<Instrument>& instruments() const { return instruments_; }
+
+    // One allocation attempt on a copy of the instrument list; rebuilds map.
+    static bool allocateChannels(std::vector<Instrument> instruments, int attempt,
+                                 int noiseLevel, ChannelMap& map);
+    // Folds a repeating waveform cycle to one period (exposed for tests).
+    static void trim(std::vector<std::uint8_t>& list, std::size_t limit);
+
+private:
+    struct NoteCapture {
+        bool active = false;
+        std::vector<std::uint8_t> waveforms;
+        FrameSnapshot* start = nullptr;
+    };
+    NoteCapture notes_[3];
+    std::vector<std::vector<std::uint8_t>> known_;
+    std::vector<Instrument> instruments_;
+};
+
+} // namespace notecast
