@@ -28,6 +28,11 @@ public:
     void run(const std::string& outputName, bool overwriteAllowed, ProgressSink* progress);
     void getWarnings(std::string& text);
 
+    // Routines that the instruction budget had to stop during the last
+    // initSong / run: the driver tells the user about them.
+    bool initStopped() const { return engine_.initStopped(); }
+    std::uint32_t stoppedPlayCalls() const { return stoppedPlayCalls_; }
+
 private:
     // (the capture, note tracking and replay state lives here)
     struct State;
@@ -36,6 +41,7 @@ private:
     SidTune* tune_ = nullptr;
     std::unique_ptr<BackEnd> backEnd_;
     ConverterSettings settings_;
+    std::uint32_t stoppedPlayCalls_ = 0;
 };
 
 } // namespace notecast
