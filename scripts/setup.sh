@@ -7,6 +7,8 @@ command -v g++ >/dev/null || need+=(g++)
 command -v acme >/dev/null || need+=(acme)
 [ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
 [ -f /usr/include/benchmark/benchmark.h ] || need+=(libbenchmark-dev)
+# The MIDI file check reads the written files with Debian's MIDI parser.
+/usr/bin/python3 -c 'import mido' 2>/dev/null || need+=(python3-mido)
 if [ ${#need[@]} -gt 0 ]; then
     sudo=""
     [ "$(id -u)" -eq 0 ] || sudo="sudo"

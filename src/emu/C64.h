@@ -1,4 +1,5 @@
 #pragma once
+#include "emu/SampleChannel.h"
 #include "emu/SidVoice.h"
 
 #include <cstdint>
@@ -12,8 +13,9 @@ constexpr int kMemoryPlaySid = 34;
 
 using ReadHandler = std::uint8_t (*)(std::uint16_t address);
 using WriteHandler = void (*)(std::uint16_t address, std::uint8_t value);
-
-struct SampleChannel;  // defined by the sample-channel emulation
+// True when a JSR or JMP target lies in ROM that the memory mode shows; such a
+// jump is taken as a call of a ROM routine that returns at once.
+using RomTargetTest = bool (*)(std::uint16_t target);
 
 // Timing of the play calls.
 struct Timing {
@@ -24,6 +26,7 @@ struct Timing {
     std::uint32_t samplesPerCall = 882u << 16;  // 16.16 fixed point
     std::uint32_t sampleAccumulator = 0;        // 16.16 fixed point
     std::uint32_t frequency = 44100;            // output sample rate
+    std::uint16_t speed = 50;                   // 50 vertical blank, 60 CIA timer
 };
 
 // Registers of the 6510.
@@ -44,8 +47,12 @@ struct C64 {
     std::uint8_t* io = ioRom;  // the RAM itself in the PlaySID environment
     int memoryMode = kMemoryBankSwitching;
     bool basicVisible = true, ioVisible = true, kernalVisible = true;
+    // Data accesses of the CPU outside the zero page and the stack. The CPU
+    // reaches addresses that every memory mode maps to plain RAM (reads below
+    // $A000, writes to $0002-$CFFF) directly, so these see only the rest.
     ReadHandler readData = nullptr;
     WriteHandler writeData = nullptr;
+    RomTargetTest romTarget = nullptr;
     std::uint8_t lastSidWrite = 0;
     std::uint8_t osc3 = 0, env3 = 0;
     std::uint32_t random = 0;
@@ -54,9 +61,14 @@ struct C64 {
     std::uint8_t playBank = 7;
     Timing timing;
     CpuRegisters cpu;
+    // Instructions executed since the machine was reset; counted once per
+    // run, so it costs the instruction loop nothing.
+    std::uint64_t instructionsExecuted = 0;
     SidVoice voices[3];
     std::uint16_t sampleEvent = 0;  // period of the sample being played, 0 = none
     bool sampleEventReported = false;
+    SampleChannel sampleChannels[2];
+    std::uint32_t sampleStepFactor = 0;  // 16.16: half the CPU cycles per output sample
 };
 
 C64& machine();
@@ -79,13 +91,23 @@ std::uint32_t frameSamples();       // output samples covered by one frame
 void resetSampleChannels();
 void stepSampleChannels();          // once per frame
 void sampleOutput();                // once per output sample
+// Sum of the two channels' current output levels (audio path only).
+std::uint8_t sampleLevel();
 
 // --- CPU ---
 enum class RunResult { Returned, Stopped };
 constexpr std::uint32_t kInitBudget = 30'000'000;  // instructions
 constexpr std::uint32_t kPlayBudget = 200'000;
 // Runs a routine until it returns or the instruction budget is spent.
+// Returned: the routine's final return pulled its address from above the
+// stack page (or the program counter ran off the end of memory).
+// Stopped: the budget ran out first; machine().cpu holds the state reached.
 RunResult runRoutine(std::uint16_t start, std::uint8_t bank, std::uint8_t a,
                      std::uint8_t x, std::uint8_t y, std::uint32_t budget);
+// Continues from the registers in machine().cpu (pc, sp and sr included) for
+// at most `budget` instructions, under the same ending rules as runRoutine;
+// the registers reached are written back. A budget of 1 executes exactly one
+// instruction.
+RunResult execute(std::uint32_t budget);
 
 } // namespace notecast::emu

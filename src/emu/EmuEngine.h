@@ -47,6 +47,7 @@ public:
 
     // One play call exactly as a frame does it (the tune's play address with
     // the kept bank value, or its interrupt vector when the play address is 0).
+    // Does nothing before a song has been initialised.
     emu::RunResult playCall();
 
     // True when the last song initialisation had to stop the init routine.
@@ -58,6 +59,7 @@ private:
     void applyDefaultVolumes();
     void buildAmplitudeTables();
     void buildFilterTables();
+    bool initSynth();
 
     bool ready_ = false;
     EngineConfig config_;
@@ -68,6 +70,11 @@ private:
     bool initStopped_ = false;
     SidTune* tune_ = nullptr;
     std::uint16_t playAddress_ = 0;
+    bool songReady_ = false;
+    // The sample-channel registers as the song left them before its init
+    // routine ran; the scan compares against them.
+    static constexpr int kMonitoredCount = 18;
+    std::uint8_t monitored_[kMonitoredCount] = {};
 };
 
 } // namespace notecast

@@ -52,5 +52,8 @@ void resetEnvelope(SidVoice& voice);
 EnvelopePhase phaseForState(std::uint8_t envState);
 // Links the three voices of the machine into their ring and resets them.
 void resetVoices(SidVoice (&voices)[3]);
+// SID master volume (0-15, register $D418 bits 0-3) that scales the value the
+// phase operations return for the audio path.
+void setMasterVolume(std::uint8_t volume);
 
 } // namespace notecast::emu

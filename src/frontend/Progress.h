@@ -25,8 +25,9 @@ public:
 
 private:
     std::ostream& out_;
-    std::int32_t threshold_ = 0;
-    std::int32_t step_ = 0;
+    // In thousandths of a second; 64 bits so that no playing time overflows.
+    std::int64_t threshold_ = 0;
+    std::int64_t step_ = 0;
     std::int32_t marks_ = 0;
 };
 

@@ -73,8 +73,13 @@ protected:
                                  const std::uint8_t* info, std::size_t infoLength);
 
     // Shared state for the recognisers (they live in their own files).
+    // Fills the per-song speed and clock tables: song n (1-32) is CIA-timed
+    // when bit n-1 of the word is set; songs above 32 share bit 31.
     void speedWordToTables(std::uint32_t speedWord);
     char* infoSlot(int index) { return infoSlots_[index]; }
+    // Zero-fills info slots 0-2 and points the title, author and copyright
+    // texts and info lines 1-3 at them; sets three info lines.
+    void resetTextSlots();
 
     SidTuneInfo info_;
     bool status_ = false;
@@ -86,6 +91,27 @@ protected:
     std::uint32_t dataOffset_ = 0;
     bool slashSeparator_ = false;
     const char* const* extensions_ = nullptr;
+
+private:
+    void initialise();
+    bool loadNamedFile(const char* fileName);
+    bool loadBuffer(const std::uint8_t* data, std::size_t length);
+    // Reads one file (unpacking PowerPacker data) into `buffer`; returns its
+    // length, 0 on failure with the reason in the status text.
+    std::size_t loadFile(const char* fileName, std::vector<std::uint8_t>& buffer);
+    // Tries the companion files of `fileName`. With namedIsData the named file
+    // is raw C64 data and a description is searched, otherwise the reverse.
+    bool searchCompanion(const char* fileName, const std::vector<std::uint8_t>& named,
+                         bool namedIsData);
+    // Runs a recogniser and keeps its acceptance only when the data offset it
+    // left lies within the data.
+    bool probeSingle(bool (SidTune::*recogniser)(const std::uint8_t*, std::size_t),
+                     const std::uint8_t* data, std::size_t length);
+    bool probeInfo(const std::uint8_t* data, std::size_t dataLength,
+                   const std::uint8_t* info, std::size_t infoLength);
+    bool acceptTune(const char* dataName, const char* infoName, const std::uint8_t* data,
+                    std::size_t length);
+    std::string namePart(const std::string& name) const;
 };
 
 } // namespace notecast

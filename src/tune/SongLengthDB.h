@@ -5,10 +5,30 @@
 
 namespace notecast {
 
+class SidTune;
+
 // The song-length database ("Songlengths.txt"): per tune fingerprint, the
 // length of each song.
+//
+// How the driver uses it:
+//   SongLengthDB db;
+//   bool loaded = false;
+//   for (const char* name : {SongLengthDB::kFingerprintFile, SongLengthDB::kFileMd5File})
+//       if (!loaded) loaded = db.load(SongLengthDB::databasePath(argv[0], name)) ||
+//                             db.load(name);                // working directory
+//   ...once the tune is loaded and the song number known:
+//   std::uint32_t seconds = 0;
+//   if (loaded && db.lookupTune(tune, song, seconds)) ...   // seconds + 1 to play
+//   (fingerprintKey(tune) gives the key to print with -v.)
+// lookupTune tries the fingerprint key first (the form of "Songlengths.txt")
+// and then the MD5 of the whole tune file (the form of "Songlengths.md5"), so
+// one call serves whichever file was loaded. Computing the fingerprint
+// selects every song of the tune in turn: select the wanted song afterwards.
 class SongLengthDB {
 public:
+    static constexpr const char* kFingerprintFile = "Songlengths.txt";
+    static constexpr const char* kFileMd5File = "Songlengths.md5";
+
     SongLengthDB();
     virtual ~SongLengthDB();
     virtual bool load(const std::string& path);
@@ -17,8 +37,16 @@ public:
     virtual std::size_t entryCount() const { return index_.size(); }
     virtual const char* statusText() const { return statusText_; }
 
-    // Where the database is looked for, given the program's argument 0.
+    // Looks the tune up by its fingerprint key, then by the MD5 of its whole
+    // (unpacked) file. The status text is that of the last key tried.
+    bool lookupTune(SidTune& tune, int song, std::uint32_t& seconds);
+
+    // Where the database is looked for, given the program's argument 0: beside
+    // the program file when its name begins with the program's name, else in
+    // the working directory.
     static std::string databasePath(const char* argument0);
+    // The same rule for another database file name.
+    static std::string databasePath(const char* argument0, const char* fileName);
 
 private:
     bool status_ = false;
@@ -27,5 +55,14 @@ private:
     std::vector<const char*> index_;
     std::string fileName_;
 };
+
+// The tune's fingerprint key: 32 lower-case hex digits of the MD5 over its C64
+// data, init and play address, song count and song speeds (and the clock of
+// NTSC-only tunes). Empty when no tune is loaded. Selects every song in turn.
+std::string fingerprintKey(SidTune& tune);
+
+// The MD5 of the whole loaded file (after unpacking) as 32 lower-case hex
+// digits; empty when no tune is loaded.
+std::string fileMd5Key(const SidTune& tune);
 
 } // namespace notecast

@@ -1,0 +1,54 @@
+// Whole conversions of 90 seconds of real tunes, as the program runs them:
+// song initialisation, capture pass, channel allocation and replay into the
+// text dump (with and without the envelope emulation) or the MIDI file.
+#include "convert/Converter.h"
+#include "tune/SidTune.h"
+
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <string>
+
+namespace {
+
+using namespace notecast;
+
+enum Output { kText, kTextWithEnvelopes, kMidi };
+
+void BM_Convert90Seconds(benchmark::State& state, const char* file, Output output) {
+    const std::filesystem::path path =
+        std::filesystem::path(NOTECAST_SHARED_DIR) / "testdata" / "psid" / file;
+    if (!std::filesystem::exists(path)) {
+        state.SkipWithError("tune not found in the shared test data");
+        return;
+    }
+    SidTune tune(path.string().c_str());
+    if (!tune.status()) {
+        state.SkipWithError("tune did not load");
+        return;
+    }
+    ConverterSettings settings;
+    settings.playSeconds = 90;
+    settings.outputMode = output == kMidi ? 0 : 1;
+    settings.envelopeEmulation = output == kTextWithEnvelopes;
+    const std::string out = (std::filesystem::temp_directory_path() /
+                             ("notecast-bench-" + std::to_string(output) + ".out"))
+                                .string();
+    for (auto _ : state) {
+        Converter converter;
+        converter.configure(settings);
+        converter.initSong(tune, tune.getInfo().startSong);
+        converter.run(out, true, nullptr);
+    }
+    std::error_code ec;
+    std::filesystem::remove(out, ec);
+}
+
+BENCHMARK_CAPTURE(BM_Convert90Seconds, Commando_text, "Commando.sid", kText)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Convert90Seconds, Commando_text_env, "Commando.sid", kTextWithEnvelopes)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Convert90Seconds, Commando_midi, "Commando.sid", kMidi)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Convert90Seconds, Last_Ninja_text, "Last_Ninja.sid", kText)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Convert90Seconds, Last_Ninja_text_env, "Last_Ninja.sid", kTextWithEnvelopes)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Convert90Seconds, Last_Ninja_midi, "Last_Ninja.sid", kMidi)->Unit(benchmark::kMillisecond);
+
+} // namespace

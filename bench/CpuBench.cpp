@@ -1,0 +1,144 @@
+// The 6510 interpreter: emulated instructions per second on player-like code
+// and on real tunes' play routines.
+#include "emu/C64.h"
+#include "tune/SidTune.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <initializer_list>
+#include <string>
+
+namespace {
+
+using namespace notecast;
+using namespace notecast::emu;
+
+void poke(std::uint16_t address, std::initializer_list<std::uint8_t> bytes) {
+    for (std::uint8_t b : bytes) machine().ram[address++] = b;
+}
+
+void freshMachine() {
+    resetMachine();
+    installMemoryMode(kMemoryBankSwitching);
+    clearMemory();
+    resetIo(1, 0);
+}
+
+// A play routine shaped like a real one: per voice a subroutine that steps
+// a pattern position, looks the note up in frequency tables, adds a
+// vibrato offset, picks a waveform by comparison, and writes the voice's
+// SID registers through indexed and indirect stores. The three voices are
+// run ten times per call to make a frame's worth of work.
+void placePlayer() {
+    poke(0x1000, {
+        0xA9, 0x0A,        // 1000 LDA #10
+        0x85, 0xF2,        // 1002 STA $F2
+        0xA2, 0x02,        // 1004 frame: LDX #2
+        0x86, 0xF0,        // 1006 voice: STX $F0
+        0x20, 0x40, 0x10,  // 1008 JSR $1040
+        0xA6, 0xF0,        // 100B LDX $F0
+        0xCA,              // 100D DEX
+        0x10, 0xF6,        // 100E BPL voice
+        0xE6, 0xF1,        // 1010 INC $F1
+        0xA5, 0xF1,        // 1012 LDA $F1
+        0x29, 0x0F,        // 1014 AND #$0F
+        0x09, 0x10,        // 1016 ORA #$10
+        0x8D, 0x18, 0xD4,  // 1018 STA $D418
+        0xC6, 0xF2,        // 101B DEC $F2
+        0xD0, 0xE5,        // 101D BNE frame
+        0x60,              // 101F RTS
+    });
+    poke(0x1040, {
+        0xBC, 0x10, 0x14,  // 1040 LDY $1410,X   pattern position
+        0xC8,              // 1043 INY
+        0x98,              // 1044 TYA
+        0x9D, 0x10, 0x14,  // 1045 STA $1410,X
+        0xB9, 0x00, 0x13,  // 1048 LDA $1300,Y   note
+        0xA8,              // 104B TAY
+        0xBD, 0x00, 0x14,  // 104C LDA $1400,X   voice register offset
+        0xAA,              // 104F TAX
+        0xB9, 0x00, 0x11,  // 1050 LDA $1100,Y   frequency low
+        0x18,              // 1053 CLC
+        0x65, 0xF1,        // 1054 ADC $F1       vibrato
+        0x9D, 0x00, 0xD4,  // 1056 STA $D400,X
+        0xB9, 0x00, 0x12,  // 1059 LDA $1200,Y   frequency high
+        0x69, 0x00,        // 105C ADC #0
+        0x9D, 0x01, 0xD4,  // 105E STA $D401,X
+        0xA5, 0xF1,        // 1061 LDA $F1
+        0x38,              // 1063 SEC
+        0xE9, 0x40,        // 1064 SBC #$40
+        0x90, 0x04,        // 1066 BCC gateoff
+        0xA9, 0x41,        // 1068 LDA #$41
+        0xD0, 0x02,        // 106A BNE store
+        0xA9, 0x40,        // 106C gateoff: LDA #$40
+        0x9D, 0x04, 0xD4,  // 106E store: STA $D404,X
+        0xB1, 0xFA,        // 1071 LDA ($FA),Y   pulse table
+        0x9D, 0x02, 0xD4,  // 1073 STA $D402,X
+        0x60,              // 1076 RTS
+    });
+    C64& m = machine();
+    for (int i = 0; i < 256; ++i) {
+        m.ram[0x1100 + i] = static_cast<std::uint8_t>(i * 37);
+        m.ram[0x1200 + i] = static_cast<std::uint8_t>(i / 4);
+        m.ram[0x1300 + i] = static_cast<std::uint8_t>((i * 7) & 0x5F);
+        m.ram[0x1500 + i] = static_cast<std::uint8_t>(i ^ 0x55);
+    }
+    poke(0x1400, {0, 7, 14});
+    m.ram[0xFA] = 0x00;
+    m.ram[0xFB] = 0x15;
+}
+
+void BM_PlayerLikeCode(benchmark::State& state) {
+    freshMachine();
+    placePlayer();
+    const std::uint64_t before = machine().instructionsExecuted;
+    for (auto _ : state) {
+        const RunResult r = runRoutine(0x1000, 7, 0, 0, 0, kPlayBudget);
+        benchmark::DoNotOptimize(r);
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(machine().instructionsExecuted - before));
+}
+BENCHMARK(BM_PlayerLikeCode);
+
+// A real tune: its init routine once, then its play routine for 90 seconds
+// of 50 Hz frames per iteration.
+void BM_TunePlay90Seconds(benchmark::State& state, const char* file) {
+    const std::filesystem::path path =
+        std::filesystem::path(NOTECAST_SHARED_DIR) / "testdata" / "psid" / file;
+    if (!std::filesystem::exists(path)) {
+        state.SkipWithError("tune not found in the shared test data");
+        return;
+    }
+    SidTune tune(path.string().c_str());
+    if (!tune.status()) {
+        state.SkipWithError("tune did not load");
+        return;
+    }
+    const SidTuneInfo info = tune.getInfo();
+    const std::uint16_t song = tune.selectSong(info.startSong);
+    freshMachine();
+    tune.placeInC64Memory(machine().ram);
+    runRoutine(info.initAddress, bankValueFor(info.initAddress), static_cast<std::uint8_t>(song - 1),
+               static_cast<std::uint8_t>(song - 1), static_cast<std::uint8_t>(song - 1), kInitBudget);
+    const std::uint16_t play = info.playAddress;
+    const std::uint8_t bank = bankValueFor(play);
+
+    const std::uint64_t before = machine().instructionsExecuted;
+    std::int64_t frames = 0;
+    for (auto _ : state) {
+        for (int frame = 0; frame < 90 * 50; ++frame) {
+            const RunResult r = runRoutine(play, bank, 0, 0, 0, kPlayBudget);
+            benchmark::DoNotOptimize(r);
+        }
+        frames += 90 * 50;
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(machine().instructionsExecuted - before));
+    state.counters["frames/s"] = benchmark::Counter(static_cast<double>(frames), benchmark::Counter::kIsRate);
+}
+BENCHMARK_CAPTURE(BM_TunePlay90Seconds, Monty_on_the_Run, "Monty_on_the_Run.sid")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_TunePlay90Seconds, Commando, "Commando.sid")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_TunePlay90Seconds, Last_Ninja, "Last_Ninja.sid")->Unit(benchmark::kMillisecond);
+
+} // namespace

@@ -1,0 +1,117 @@
+#pragma once
+#include "backend/BackEnd.h"
+#include "backend/MidiEvent.h"
+#include "backend/MidiTimebase.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace notecast {
+
+// The default back end: a Standard MIDI File of format 0, one track holding
+// every channel.
+//
+// open writes the header chunk and the track's name and notice events; the
+// notes, bends and controllers that the frames produce are buffered with
+// their microsecond times, and close ends the notes still sounding, settles
+// the tempo (estimated from the rhythm on channel 0 unless -bpm was given),
+// converts the times to ticks and writes the rest of the track.
+//
+// Note mapping (MidiNoteMapping.cpp): every (voice, instrument) pair plays on
+// the channel the ChannelMap gives it; a note starts with a pitch bend that
+// carries its detune from the nearest equal-tempered note, frequency
+// movements become further bends or, with -p2n, new notes; the writer keeps
+// Note On and Note Off paired per voice and channel. The -p2nN and -ifN
+// allowances are counted for each voice's note on its own.
+//
+// The pitch-bend range is sent to the synthesizer as one data byte, so
+// ranges above 127 semitones are used as 127 (bends included).
+//
+// The ChannelMap is the converter's and is read when notes start, so it may
+// still be filled after the writer is made.
+class MidiFileWriter : public BackEnd {
+public:
+    MidiFileWriter(const ConverterSettings& settings, const ChannelMap& channels);
+    ~MidiFileWriter() override = default;
+
+    // False when the file cannot be created; nothing is written then.
+    bool open(const std::string& fileName, const std::string& title) override;
+    // Ends the notes still sounding, writes the track and closes the file.
+    // False when the file could not be written completely (a full disk, say).
+    bool close() override;
+    // "Warnings:" and the count of pitch bends that could not be sent.
+    void getWarnings(std::string& text) override;
+    void beginFrame() override {}
+    void setFilter(int, int, int, int) override {}
+    void setInstrument(int voice, std::int32_t id, const Instrument& instrument) override;
+    void endFrame() override {}
+    void voiceHeld(const emu::SidVoice& voice, int v) override;
+    void voiceGateOn(const emu::SidVoice& voice, int v) override;
+    void voiceGateOff(const emu::SidVoice& voice, int v) override;
+    // note is a table note (MIDI note - 12); voice 0-2, or 4 for samples.
+    void noteOn(int channel, int note, int velocity, int voice,
+                std::int32_t referenceFrequency) override;
+    // Ends the voice's sounding note, if it is one of the channel's.
+    void noteOff(int channel, const std::string& text, int voice) override;
+    void setEnvelopeLevel(int channel, int level) override;
+    void sampleOn(int channel, int period) override;
+    void sampleOff(int channel, int period) override;
+    void voiceEnvelope(const emu::SidVoice& voice, int v) override;
+
+    std::uint32_t warningCount() const { return warnings_; }
+
+    static constexpr const char* kNotice = "Converted by NOTECAST 0.17.7";
+    static constexpr int kSampleVoice = 4;
+    static constexpr int kNoteOffset = 12;
+    // Text events carry a one-byte length, which stays valid up to 127.
+    static constexpr std::size_t kMaxTextLength = 127;
+
+private:
+    static constexpr int kChannels = 16;
+    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
+    struct VoiceState {
+        std::int32_t channel = -1;
+        std::int32_t instrument = -1;
+        Instrument record;
+        bool pendingStart = false;
+        std::size_t openNote = kNone;  // index of the sounding Note On in events_
+        // What is left of -p2nN and -ifN for the note in progress.
+        std::int32_t pitchBudget = 0;
+        std::int32_t bendBudget = 0;
+    };
+    struct ChannelState {
+        std::uint32_t referenceFrequency = 0;
+        std::int32_t lastNote = 0;
+        std::int32_t lastBend = 0;
+        std::int32_t lastPulseWidth = 0;
+        std::int32_t lastEnvelopeLevel = 0;
+        std::vector<std::size_t> openNotes;  // Note On indexes in start order
+    };
+
+    void appendEvent(std::uint8_t status, std::uint8_t data1);
+    void appendEvent(std::uint8_t status, std::uint8_t data1, std::uint8_t data2);
+    void appendEvent(MidiEvent event);
+    void setupChannels();
+    void emitBend(int channel, std::int32_t value);
+    void emitPulseWidth(int channel, std::int32_t pulseWidth);
+    bool muted(int v) const;
+    bool validVoice(int v) const { return v >= 0 && v < 3; }
+    void startNote(const emu::SidVoice& voice, int v);
+
+    const ChannelMap& channelMap_;
+    MidiTimebase timebase_;
+    std::int32_t bendRange_;
+    std::vector<MidiEvent> events_;
+    std::uint32_t sequence_ = 0;
+    std::streampos trackStart_{};
+    bool firstNote_ = true;
+    bool closed_ = false;
+    std::uint32_t warnings_ = 0;
+    std::array<VoiceState, kSampleVoice + 1> voices_{};
+    std::array<ChannelState, kChannels> channels_{};
+};
+
+} // namespace notecast

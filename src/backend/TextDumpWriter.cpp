@@ -1,0 +1,255 @@
+#include "backend/TextDumpWriter.h"
+
+namespace notecast {
+
+namespace {
+
+// Note names by pitch class: the German half (H for B) and, from entry 12,
+// the English half with flats.
+constexpr char kLetters[] = "CCDDEFFGGAAHCDDEEFFGGABB";
+constexpr char kAccidentals[] = "-#-#--#-#-#--b-b--#-#-b-";
+
+// SID register units to Hz (register / 17.02).
+constexpr double kRegisterToHz = 0.05875440658049354;
+
+void appendNumber(std::string& s, std::uint32_t value, unsigned base, int width, char fill) {
+    char digits[12];
+    int n = 0;
+    do {
+        digits[n++] = "0123456789abcdef"[value % base];
+        value /= base;
+    } while (value != 0);
+    for (int i = n; i < width; ++i) s += fill;
+    while (n > 0) s += digits[--n];
+}
+
+void appendDec(std::string& s, std::uint32_t value, int width, char fill) {
+    appendNumber(s, value, 10, width, fill);
+}
+
+void appendHex(std::string& s, std::uint32_t value, int width, char fill) {
+    appendNumber(s, value, 16, width, fill);
+}
+
+const char* const kHeader =
+    "\n"
+    "PW = pulse width (0-4095)\n"
+    "WF = waveform (xy : 1?=triangle, 2?=sawtooth, 4?=pulse, 8?=noise)\n"
+    "\t (?2=synchronization, ?4=ring modulation, ?6=sync+ringmod)\n"
+    "VL = volume level (0-FF)\n"
+    "\n"
+    "Filter type: L = low-pass, B = band-pass, H = high-pass\n"
+    "Filter voices: 1__ = filter on voice 1, _2_ = voice 2, __3 = voice 3, and so on\n"
+    "Filter cut-off frequency (SID value, 0-7F0)\n"
+    "Filter resonance (SID value, 0-F)\n"
+    "\n"
+    "Time format: ";
+
+const char* const kColumns =
+    "\n"
+    "\n"
+    "          Voice 1                     Voice 2                     Voice 3\n"
+    "Time      Note  Freq  PW  WF ADSR VL  Note  Freq  PW  WF ADSR VL  Note  Freq  PW  WF ADSR VL  Filter\n";
+
+bool validVoice(int v) { return v >= 0 && v < 3; }
+
+} // namespace
+
+TextDumpWriter::TextDumpWriter(const ConverterSettings& settings)
+    : BackEnd(settings), noteNameOffset_(settings.englishNotes ? 12 : 0) {
+    line_.reserve(128);
+}
+
+bool TextDumpWriter::open(const std::string& fileName, const std::string& title) {
+    out_.open(fileName, std::ios::out | std::ios::trunc | std::ios::binary);
+    if (!out_.is_open()) return false;
+    out_ << title << " - NOTECAST Text/SID Dump\n" << kHeader
+         << (settings_.timeFormat == 0 ? "minute:second.frame" : "minute:second.hundredth")
+         << kColumns << std::string(108, '=') << '\n';
+    return true;
+}
+
+bool TextDumpWriter::close() {
+    if (out_.is_open()) {
+        // A frame that was begun but never ended still gets its text out.
+        out_ << line_;
+        out_.close();
+    }
+    line_.clear();
+    return true;
+}
+
+void TextDumpWriter::getWarnings(std::string& text) { text.clear(); }
+
+void TextDumpWriter::beginFrame() {
+    // Rounded to hundredths; the carry into seconds and minutes is local, the
+    // clock itself stays as it is.
+    std::uint32_t hundredths = (clock_.microseconds + 5000) / 10000;
+    std::uint32_t seconds = clock_.seconds + hundredths / 100;
+    hundredths %= 100;
+    std::uint32_t minutes = clock_.minutes + seconds / 60;
+    seconds %= 60;
+
+    appendDec(line_, minutes, 2, '0');
+    line_ += ':';
+    appendDec(line_, seconds, 2, '0');
+    line_ += '.';
+    if (settings_.timeFormat == 0) {
+        // 30 frames per second of SMPTE time.
+        appendDec(line_, static_cast<std::uint32_t>(hundredths * 0.3), 2, '0');
+    } else {
+        appendDec(line_, hundredths, 2, '0');
+    }
+    line_ += "  ";
+}
+
+void TextDumpWriter::setFilter(int cutoff, int resonance, int routing, int mode) {
+    cutoff_ = cutoff;
+    resonance_ = resonance;
+    routing_ = routing;
+    mode_ = mode;
+}
+
+void TextDumpWriter::setInstrument(int, std::int32_t, const Instrument&) {}
+
+void TextDumpWriter::endFrame() {
+    line_ += (mode_ & 0x10) ? 'L' : '_';
+    line_ += (mode_ & 0x20) ? 'B' : '_';
+    line_ += (mode_ & 0x40) ? 'H' : '_';
+    line_ += ' ';
+    line_ += (routing_ & 1) ? '1' : '_';
+    line_ += (routing_ & 2) ? '2' : '_';
+    line_ += (routing_ & 4) ? '3' : '_';
+    line_ += ' ';
+    appendHex(line_, static_cast<std::uint32_t>(cutoff_ & 0xFFFF), 3, ' ');
+    line_ += ' ';
+    appendHex(line_, static_cast<std::uint32_t>(resonance_ & 0xF), 1, '0');
+    line_ += '\n';
+    out_ << line_;
+    line_.clear();
+}
+
+void TextDumpWriter::voiceGateOn(const emu::SidVoice& voice, int v) {
+    if (!validVoice(v)) return;
+    VoiceState& state = voices_[v];
+    state.pitchBudget = settings_.pitchChangeNotes;
+    if (voice.frequencyRegister != 0) {
+        state.pendingStart = false;
+        line_ += '>';
+        writeNote(voice, v);
+        line_ += '<';
+    } else {
+        // No pitch yet: the start is shown when the frequency arrives.
+        state.pendingStart = true;
+        line_ += ' ';
+        writeNote(voice, v);
+        line_ += ' ';
+    }
+    line_ += ' ';
+    state.lastFrequency = voice.frequencyRegister;
+    writeValues(voice);
+}
+
+void TextDumpWriter::voiceHeld(const emu::SidVoice& voice, int v) {
+    if (!validVoice(v)) return;
+    VoiceState& state = voices_[v];
+    if (state.pendingStart) {
+        state.pendingStart = false;
+        voiceGateOn(voice, v);
+        return;
+    }
+
+    // With -p2n a change of frequency under a held gate is shown as a new
+    // note, at most pitchChangeNotes of them per note (any number for -1).
+    // The budget is the voice's own and only real changes draw on it.
+    if (voice.frequencyRegister != state.lastFrequency && settings_.pitchChangeNotes != 0) {
+        const bool unlimited = settings_.pitchChangeNotes < 0;
+        if (unlimited || state.pitchBudget > 0) {
+            const std::int32_t budget = unlimited ? state.pitchBudget : state.pitchBudget - 1;
+            voiceGateOn(voice, v);
+            state.pitchBudget = budget;  // the budget spans the whole gate
+            return;
+        }
+    }
+
+    line_ += ' ';
+    const bool audible = voice.frequencyRegister != 0 && voice.control >= 0x10 &&
+                         (!settings_.envelopeEmulation || voice.envLevel != 0);
+    if (audible) {
+        bool named = false;
+        if (settings_.alwaysShowNotes) {
+            NoteTable::Match m = notes_.findNote(voice.frequencyRegister);
+            if (m.note != state.lastNote) {
+                writeNote(voice, v);
+                named = true;
+            }
+        }
+        if (!named) line_ += "+++";
+    } else {
+        line_ += "---";
+    }
+    line_ += "  ";
+    writeValues(voice);
+}
+
+void TextDumpWriter::voiceGateOff(const emu::SidVoice& voice, int v) { voiceHeld(voice, v); }
+
+void TextDumpWriter::noteOn(int channel, int note, int, int, std::int32_t referenceFrequency) {
+    if (!validVoice(channel) || note < 0) return;
+    const int pitchClass = note % 12 + noteNameOffset_;
+    line_ += kLetters[pitchClass];
+    line_ += kAccidentals[pitchClass];
+    appendDec(line_, static_cast<std::uint32_t>(note / 12), 0, ' ');
+    voices_[channel].lastNote = note;
+    voices_[channel].lastFrequency = static_cast<std::uint32_t>(referenceFrequency);
+}
+
+void TextDumpWriter::noteOff(int channel, const std::string& text, int) {
+    if (!validVoice(channel)) return;
+    voices_[channel].lastNote = 0;
+    line_ += text;
+}
+
+void TextDumpWriter::setEnvelopeLevel(int, int) {}
+void TextDumpWriter::sampleOn(int, int) {}
+void TextDumpWriter::sampleOff(int, int) {}
+void TextDumpWriter::voiceEnvelope(const emu::SidVoice&, int) {}
+
+void TextDumpWriter::writeNote(const emu::SidVoice& voice, int v) {
+    if (voice.frequencyRegister == 0) {
+        noteOff(v, "---", v);
+        return;
+    }
+    NoteTable::Match m = notes_.findNote(voice.frequencyRegister);
+    if (m.found) {
+        noteOff(v, "", v);
+        noteOn(v, m.note, 127, v, m.tableValue);
+    } else {
+        noteOff(v, "???", v);
+    }
+}
+
+void TextDumpWriter::writeValues(const emu::SidVoice& voice) {
+    if (settings_.hideFrequency) {
+        line_ += "---- ";
+    } else {
+        appendDec(line_, static_cast<std::uint32_t>(voice.frequencyRegister * kRegisterToHz), 4, ' ');
+        line_ += ' ';
+    }
+    appendDec(line_, voice.pulseWidth & 0xFFFu, 4, ' ');
+    line_ += ' ';
+    appendHex(line_, voice.control & 0xFEu, 2, '0');
+    line_ += ' ';
+    appendHex(line_, voice.attackDecay, 2, '0');
+    appendHex(line_, voice.sustainRelease, 2, '0');
+    line_ += ' ';
+    if (settings_.envelopeEmulation) {
+        appendHex(line_, voice.envLevel, 2, '0');
+        line_ += ' ';
+    } else {
+        line_ += "-- ";
+    }
+    line_ += ' ';
+}
+
+} // namespace notecast

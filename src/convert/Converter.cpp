@@ -1,0 +1,155 @@
+#include "convert/Converter.h"
+
+#include "backend/TextDumpWriter.h"
+#include "convert/FrameCapture.h"
+#include "convert/FrameReplay.h"
+#include "convert/NoteTracker.h"
+#include "emu/C64.h"
+#include "tune/SidTune.h"
+
+#if __has_include("backend/MidiFileWriter.h")
+#include "backend/MidiFileWriter.h"
+#define NOTECAST_HAVE_MIDI 1
+#else
+#include <iostream>
+#endif
+
+#include <deque>
+#include <filesystem>
+
+namespace notecast {
+
+namespace {
+
+constexpr int kAllocationAttempts = 16;
+
+// MUS tunes have no title of their own; their first text line stands in.
+std::string tuneTitle(const SidTuneInfo& info) {
+    if (info.titleText != nullptr) return info.titleText;
+    if (info.infoLineCount > 0 && info.infoLines[0] != nullptr) return info.infoLines[0];
+    return {};
+}
+
+bool fileExists(const std::string& name) {
+    std::error_code ec;
+    return std::filesystem::exists(name, ec);
+}
+
+} // namespace
+
+struct Converter::State {
+    NoteTracker tracker;
+    ChannelMap channels;
+    std::deque<FrameSnapshot> frames;
+    std::uint16_t frameSamples = 0;
+};
+
+Converter::Converter() : state_(std::make_unique<State>()) {}
+
+Converter::~Converter() {
+    backEnd_.reset();
+    state_->tracker.reset();
+}
+
+void Converter::configure(const ConverterSettings& settings) {
+    settings_ = settings;
+    if (!engine_.ready()) throw BackEnd::Error{0, "EmuEngine: Not enough memory!"};
+    EngineConfig config = engine_.getConfig();
+    config.memoryMode = emu::kMemoryBankSwitching;
+    config.frequency = 44100;
+    if (settings_.ntscClock) {
+        config.clockSpeed = 2;
+        config.forceClock = true;
+    }
+    if (!engine_.setConfig(config)) throw BackEnd::Error{1, "EmuEngine: Configuration error!"};
+}
+
+void Converter::initSong(SidTune& tune, int song) {
+    tune_ = &tune;
+    if (!engine_.initSong(tune, static_cast<std::uint16_t>(song)))
+        throw BackEnd::Error{1, "EmuEngine: Emulator engine components not ready!"};
+}
+
+void Converter::run(const std::string& outputName, bool overwriteAllowed, ProgressSink* progress) {
+    backEnd_.reset();
+    if (settings_.outputMode == 1) {
+        backEnd_ = std::make_unique<TextDumpWriter>(settings_);
+    } else {
+#ifdef NOTECAST_HAVE_MIDI
+        backEnd_ = std::make_unique<MidiFileWriter>(settings_, state_->channels);
+#else
+        std::cerr << "MIDI output is not available yet; use -2txt for the text dump." << std::endl;
+        return;
+#endif
+    }
+
+    if (!overwriteAllowed && fileExists(outputName))
+        throw BackEnd::Error{2, "File already exists: " + outputName};
+    if (tune_ == nullptr)
+        throw BackEnd::Error{1, "EmuEngine: Emulator engine components not ready!"};
+    const SidTuneInfo info = tune_->getInfo();
+    if (!backEnd_->open(outputName, tuneTitle(info)))
+        throw BackEnd::Error{3, "Could not create file: " + outputName};
+
+    ProgressSink silent;
+    ProgressSink& sink = progress != nullptr ? *progress : silent;
+    const std::uint32_t playSeconds = settings_.playSeconds;
+    sink.begin(2 * playSeconds);
+
+    State& s = *state_;
+    s.frameSamples = 0;
+    emu::C64& m = emu::machine();
+    m.sampleEvent = 0;
+    m.sampleEventReported = false;
+    s.tracker.reset();
+    s.frames.clear();
+    stoppedPlayCalls_ = 0;
+
+    // Capture pass.
+    FrameClock& clock = backEnd_->clock();
+    FrameCapture capture(engine_, s.tracker, s.frames, info.songSpeed == kSpeedCia);
+    std::uint32_t reported = 0;
+    while (clock.totalSeconds() < playSeconds) {
+        capture.step(clock);
+        s.frameSamples = static_cast<std::uint16_t>(capture.lastFrameSamples());
+        if (clock.seconds != reported) {
+            reported = clock.seconds;
+            sink.update(clock.totalSeconds());
+        }
+    }
+    stoppedPlayCalls_ = capture.stoppedCalls();
+    for (int v = 0; v < 3; ++v) s.tracker.endNote(v);
+
+    // Between the passes: channels for the instruments, fresh SID voices.
+    for (int attempt = 0; attempt < kAllocationAttempts; ++attempt) {
+        if (NoteTracker::allocateChannels(s.tracker.instruments(), attempt, settings_.noiseLevel,
+                                          s.channels))
+            break;
+    }
+    engine_.reset();
+
+    // Replay pass.
+    FrameReplay replay(*backEnd_, settings_, s.tracker.instruments());
+    reported = 0;
+    for (const FrameSnapshot& frame : s.frames) {
+        replay.step(frame);
+        if (clock.seconds != reported) {
+            reported = clock.seconds;
+            sink.update(playSeconds + clock.totalSeconds());
+        }
+    }
+
+    backEnd_->close();
+    s.frames.clear();
+    s.frames.shrink_to_fit();
+    sink.end();
+}
+
+void Converter::getWarnings(std::string& text) {
+    if (backEnd_)
+        backEnd_->getWarnings(text);
+    else
+        text.clear();
+}
+
+} // namespace notecast

@@ -1,0 +1,184 @@
+#include "convert/FrameReplay.h"
+
+#include "convert/SnapshotLayout.h"
+#include "emu/C64.h"
+#include "emu/Envelope.h"
+
+namespace notecast {
+
+namespace {
+
+constexpr std::uint8_t kGate = 0x01;
+constexpr std::uint8_t kSync = 0x02;
+constexpr std::uint8_t kTest = 0x08;
+
+std::uint32_t registerWord(const FrameSnapshot& f, int at) {
+    return f.sidRegisters[static_cast<std::size_t>(at)] |
+           (static_cast<std::uint32_t>(f.sidRegisters[static_cast<std::size_t>(at) + 1]) << 8);
+}
+
+} // namespace
+
+void applySync(emu::SidVoice (&voices)[3]) {
+    for (int v = 0; v < 3; ++v) {
+        emu::SidVoice& voice = voices[v];
+        const emu::SidVoice& source = voices[(v + 2) % 3];
+        const emu::SidVoice& modulated = voices[(v + 1) % 3];
+        voice.syncFlag = 0;
+        if (!(voice.control & kSync)) continue;
+        if (source.frequencyRegister == 0 || (source.control & kTest) ||
+            !(modulated.control & kSync) ||
+            source.frequencyRegister < 2 * voice.frequencyRegister) {
+            voice.syncFlag = 1;
+            voice.frequencyRegister = source.frequencyRegister;
+        }
+    }
+}
+
+FrameReplay::FrameReplay(BackEnd& out, const ConverterSettings& settings,
+                         const std::vector<Instrument>& instruments)
+    : out_(out),
+      envelopes_(settings.envelopeEmulation),
+      samples_(settings.captureSamples),
+      sampleChannel_(settings.sampleChannel),
+      instruments_(instruments),
+      sustainPhase_(emu::phaseForState(emu::kEnvSustain)),
+      silentPhase_(emu::phaseForState(emu::kEnvSilent)),
+      releasePhase_(emu::phaseForState(emu::kEnvRelease)) {}
+
+void FrameReplay::step(const FrameSnapshot& frame) {
+    emu::C64& m = emu::machine();
+    emu::SidVoice (&voices)[3] = m.voices;
+
+    out_.clock().setTime(frame.seconds, frame.microseconds);
+    out_.beginFrame();
+
+    if (envelopes_) {
+        for (int v = 0; v < 3; ++v) out_.voiceEnvelope(voices[v], v);
+    } else {
+        for (emu::SidVoice& voice : voices) voice.envLevel = 255;
+    }
+
+    for (std::size_t i = 0; i < frame.sidRegisters.size(); ++i)
+        m.io[kSidBase + i] = frame.sidRegisters[i];
+    for (std::size_t i = 0; i < frame.sampleRegisters.size(); ++i)
+        m.io[kSampleRegisterAddresses[i]] = frame.sampleRegisters[i];
+    for (int v = 0; v < 3; ++v) {
+        m.gateSet[kControlRegister[v]] = frame.gateSet[static_cast<std::size_t>(v)] != 0;
+        m.gateCleared[kControlRegister[v]] = frame.gateCleared[static_cast<std::size_t>(v)] != 0;
+    }
+
+    const std::uint8_t d417 = frame.sidRegisters[0x17];
+    const std::uint8_t d418 = frame.sidRegisters[0x18];
+    out_.setFilter((frame.sidRegisters[0x15] & 7) + frame.sidRegisters[0x16] * 8, d417 >> 4,
+                   d417 & 7, d418 & 0x70);
+
+    // The sync rule looks at this frame's control bytes; the voice update
+    // below still needs last frame's to see the gate edges.
+    std::uint8_t previousControl[3];
+    for (int v = 0; v < 3; ++v) {
+        previousControl[v] = voices[v].control;
+        voices[v].frequencyRegister = registerWord(frame, 7 * v);
+        voices[v].control = frame.sidRegisters[static_cast<std::size_t>(7 * v + 4)];
+    }
+    applySync(voices);
+    for (int v = 0; v < 3; ++v) {
+        voices[v].control = previousControl[v];
+        voices[v].gateSet = frame.gateSet[static_cast<std::size_t>(v)];
+        voices[v].gateCleared = frame.gateCleared[static_cast<std::size_t>(v)];
+    }
+
+    for (int v = 0; v < 3; ++v) updateVoice(voices[v], v, frame);
+
+    if (samples_) {
+        emu::stepSampleChannels();
+        reportSample();
+    }
+    out_.endFrame();
+
+    // The voices' envelopes and the sample channels do not touch each other,
+    // so each runs through the frame's samples on its own.
+    if (envelopes_) {
+        for (emu::SidVoice& voice : voices) runEnvelope(voice, frame.samples);
+    }
+    if (samples_) {
+        for (std::uint32_t n = frame.samples; n != 0; --n) emu::sampleOutput();
+    }
+}
+
+void FrameReplay::runEnvelope(emu::SidVoice& voice, std::uint32_t samples) const {
+    for (; samples != 0; --samples) {
+        const emu::EnvelopePhase phase = voice.envPhase;
+        // Most of the time a voice holds its level: sustaining, silent, or at
+        // the end of its release. Nothing changes until the next frame.
+        if (phase == nullptr || phase == sustainPhase_ || phase == silentPhase_) return;
+        if (phase == releasePhase_ && voice.envLevel == 0 &&
+            (voice.envCounter >> 16) >= emu::kCurveLength)
+            return;
+        phase(voice);
+    }
+}
+
+void FrameReplay::updateVoice(emu::SidVoice& voice, int v, const FrameSnapshot& frame) {
+    const int base = 7 * v;
+    std::uint8_t state = voice.envState;
+    voice.pulseWidth = static_cast<std::uint16_t>(registerWord(frame, base + 2) & 0x0FFF);
+
+    const std::uint8_t previous = voice.control;
+    const std::uint8_t control = frame.sidRegisters[static_cast<std::size_t>(base + 4)];
+    voice.control = control;
+
+    // The writer gets this frame's ADSR with the rest of the frame's
+    // registers; whether it changed is still known for the envelope.
+    const std::uint8_t attackDecay = frame.sidRegisters[static_cast<std::size_t>(base + 5)];
+    const std::uint8_t sustainRelease = frame.sidRegisters[static_cast<std::size_t>(base + 6)];
+    const bool newRates =
+        attackDecay != voice.attackDecay || sustainRelease != voice.sustainRelease;
+    voice.attackDecay = attackDecay;
+    voice.sustainRelease = sustainRelease;
+
+    if (!(control & kGate)) {
+        if (previous & kGate) state = emu::kEnvStartRelease;
+        if (!envelopes_) voice.envLevel = 0;
+        out_.voiceGateOff(voice, v);
+    } else if (!voice.gateCleared && (previous & kGate)) {
+        out_.voiceHeld(voice, v);
+    } else {
+        state = emu::kEnvStartAttack;
+        const std::int32_t id = frame.instrument[static_cast<std::size_t>(v)];
+        if (id >= 0 && static_cast<std::size_t>(id) < instruments_.size()) {
+            out_.setInstrument(v, id, instruments_[static_cast<std::size_t>(id)]);
+            out_.voiceGateOn(voice, v);
+        } else {
+            // A note that never had a waveform has no instrument to start.
+            // The writer still hears of the voice, as it will in the frames
+            // that follow, so that no frame goes without it.
+            out_.voiceHeld(voice, v);
+        }
+    }
+
+    if (newRates) state |= emu::kEnvNewRates;
+
+    const std::uint8_t sustainValue = static_cast<std::uint8_t>(0x11 * (sustainRelease >> 4));
+    if (voice.envState == emu::kEnvSustain)
+        voice.sustainLevel = voice.envLevel < voice.sustainLevel ? 0 : sustainValue;
+    else
+        voice.sustainLevel = sustainValue;
+
+    voice.envPhase = emu::phaseForState(state);
+    voice.envState = state & 0xDE;
+}
+
+void FrameReplay::reportSample() {
+    emu::C64& m = emu::machine();
+    if (m.sampleEvent != 0) {
+        if (!m.sampleEventReported) {
+            m.sampleEventReported = true;
+            out_.sampleOn(sampleChannel_, m.sampleEvent);
+        }
+    } else {
+        out_.sampleOff(sampleChannel_, 0);
+    }
+}
+
+} // namespace notecast

@@ -1,0 +1,46 @@
+#pragma once
+#include "backend/BackEnd.h"
+#include "convert/ConversionRecords.h"
+#include "emu/SidVoice.h"
+#include "frontend/ConverterSettings.h"
+
+#include <vector>
+
+namespace notecast {
+
+// The replay pass, one captured frame at a time: writes the frame back into
+// the emulated SID, brings the three voice records up to date (registers,
+// sync, envelope phase) and hands the frame to the output writer. With -env
+// the envelope generators then run for the frame's output samples, so the
+// writer sees, in each frame, the level reached at the end of the previous
+// one. With -sam the sample channels are stepped alongside.
+class FrameReplay {
+public:
+    FrameReplay(BackEnd& out, const ConverterSettings& settings,
+                const std::vector<Instrument>& instruments);
+
+    void step(const FrameSnapshot& frame);
+
+private:
+    void updateVoice(emu::SidVoice& voice, int v, const FrameSnapshot& frame);
+    void reportSample();
+    void runEnvelope(emu::SidVoice& voice, std::uint32_t samples) const;
+
+    BackEnd& out_;
+    const bool envelopes_;
+    const bool samples_;
+    const int sampleChannel_;
+    const std::vector<Instrument>& instruments_;
+    const emu::EnvelopePhase sustainPhase_;
+    const emu::EnvelopePhase silentPhase_;
+    const emu::EnvelopePhase releasePhase_;
+};
+
+// Hard sync as the conversion sees it: a synced voice takes its source's
+// frequency unless the source runs, is not in test mode, is at least an
+// octave above it, and the voice it syncs in turn is synced too. Voices are
+// handled in order 1, 2, 3; each sees the frequencies already changed before
+// it.
+void applySync(emu::SidVoice (&voices)[3]);
+
+} // namespace notecast

@@ -1,0 +1,349 @@
+#include "emu/EmuEngine.h"
+
+#include "emu/AmplitudeTables.h"
+#include "emu/SidSynth.h"
+#include "tune/SidTune.h"
+
+#include <ctime>
+#include <iterator>
+
+namespace notecast {
+
+namespace {
+
+using emu::machine;
+
+// The extra registers through which tunes drive the sample channels; a tune
+// that writes none of them while it plays has no samples.
+constexpr std::uint16_t kMonitoredRegisters[] = {
+    0xD43D, 0xD43E, 0xD43F, 0xD45D, 0xD45E, 0xD45F, 0xD47D, 0xD47E, 0xD47F,
+    0xD53D, 0xD53E, 0xD53F, 0xD55D, 0xD55E, 0xD55F, 0xD57D, 0xD57E, 0xD57F};
+
+static_assert(std::size(kMonitoredRegisters) == 18, "one copy per monitored register");
+
+constexpr const char* kSpeedTextVbiPal = "50 Hz VBI (PAL)";
+constexpr const char* kSpeedTextCiaPal = "CIA 1 Timer A (PAL)";
+constexpr const char* kSpeedTextVbiNtsc = "60 Hz VBI (NTSC)";
+constexpr const char* kSpeedTextCiaNtsc = "CIA 1 Timer A (NTSC)";
+
+bool validMemoryMode(int mode) {
+    return mode == emu::kMemoryBankSwitching || mode == emu::kMemoryTransparentRom ||
+           mode == emu::kMemoryPlaySid;
+}
+
+bool validVolumeMode(int mode) {
+    return mode == 4096 || mode == 64 || mode == 65 || mode == 66 || mode == 67;
+}
+
+std::uint16_t ramWord(std::uint16_t address) {
+    const std::uint8_t* ram = machine().ram;
+    return static_cast<std::uint16_t>(ram[address] | (ram[address + 1] << 8));
+}
+
+// The interrupt handler a tune without a play address installed: the KERNAL's
+// IRQ vector when the KERNAL is switched in, else the hardware vector.
+std::uint16_t interruptVector(std::uint8_t bank) {
+    return (bank & 0x02) ? ramWord(0x0314) : ramWord(0xFFFE);
+}
+
+void resetMemoryModel(int memoryMode, int clock, std::uint32_t seed) {
+    emu::installMemoryMode(memoryMode);
+    emu::clearMemory();
+    emu::resetIo(clock, seed);
+}
+
+} // namespace
+
+EmuEngine::EmuEngine() {
+    seed_ = static_cast<std::uint32_t>(std::time(nullptr));
+    emu::setSynthPanning(config_.panningMode);
+    const bool allocated = emu::allocateAmplitudeTables();
+    resetMemoryModel(config_.memoryMode, config_.clockSpeed, seed_);
+    synthReady_ = initSynth();
+    buildAmplitudeTables();
+    applyDefaultVolumes();
+    buildFilterTables();
+    emu::resetVoices(machine().voices);
+    ready_ = allocated && synthReady_;
+    if (!ready_) emu::freeAmplitudeTables();
+}
+
+EmuEngine::~EmuEngine() { emu::freeAmplitudeTables(); }
+
+bool EmuEngine::initSynth() {
+    emu::SynthSetup setup;
+    setup.frequency = config_.frequency;
+    setup.altEnvelopeCurve = config_.altEnvelopeCurve;
+    setup.secondWaveformSet = config_.secondWaveformSet;
+    setup.filterEnabled = config_.filterEnabled;
+    setup.clock = config_.clockSpeed;
+    return emu::initSynth(setup);
+}
+
+bool EmuEngine::setConfig(const EngineConfig& in) {
+    bool ok = true;
+    bool reinitSynth = false;
+    bool rebuildAmplitude = false;
+    bool rebuildFilter = false;
+    EngineConfig& c = config_;
+
+    if (validMemoryMode(in.memoryMode))
+        c.memoryMode = in.memoryMode;  // used from the next song initialisation on
+    else
+        ok = false;
+
+    if (in.clockSpeed == 1 || in.clockSpeed == 2) {
+        if (in.clockSpeed != c.clockSpeed) {
+            c.clockSpeed = in.clockSpeed;
+            reinitSynth = true;
+        }
+    } else {
+        ok = false;
+    }
+
+    c.forceClock = in.forceClock;
+
+    if (in.frequency >= 4000 && in.frequency <= 48000) {
+        if (in.frequency != c.frequency) {
+            c.frequency = in.frequency;
+            reinitSynth = true;
+            rebuildFilter = true;
+        }
+    } else {
+        ok = false;
+    }
+
+    if (in.altEnvelopeCurve != c.altEnvelopeCurve) {
+        c.altEnvelopeCurve = in.altEnvelopeCurve;
+        reinitSynth = true;
+    }
+
+    if (in.sampleEncoding == 127 || in.sampleEncoding == 128) {
+        if (in.sampleEncoding != c.sampleEncoding) {
+            c.sampleEncoding = in.sampleEncoding;
+            rebuildAmplitude = true;
+        }
+    } else {
+        ok = false;
+    }
+
+    if (in.channels == 1 || in.channels == 2) {
+        if (in.channels != c.channels) {
+            c.channels = in.channels;
+            applyDefaultVolumes();
+            rebuildAmplitude = true;
+        }
+    } else {
+        ok = false;
+    }
+
+    if (in.bitsPerSample == 8 || in.bitsPerSample == 16) {
+        if (in.bitsPerSample != c.bitsPerSample) {
+            c.bitsPerSample = in.bitsPerSample;
+            rebuildAmplitude = true;
+        }
+    } else {
+        ok = false;
+    }
+
+    if (validVolumeMode(in.volumeMode)) {
+        if (in.volumeMode != c.volumeMode) {
+            c.volumeMode = in.volumeMode;
+            applyDefaultVolumes();
+            rebuildAmplitude = true;
+        }
+    } else {
+        ok = false;
+    }
+
+    if (in.panningMode == 4096 || in.panningMode == 80) {
+        if (in.panningMode != c.panningMode) {
+            c.panningMode = in.panningMode;
+            // Auto-panning needs per-voice levels on both sides.
+            if (c.panningMode == 80 && c.volumeMode != 65 && c.volumeMode != 67) {
+                c.panningMode = 0;
+                ok = false;
+            }
+            emu::setSynthPanning(c.panningMode);
+            reinitSynth = true;
+        }
+    } else {
+        ok = false;
+    }
+
+    if (in.filterEnabled != c.filterEnabled) {
+        c.filterEnabled = in.filterEnabled;
+        reinitSynth = true;
+        rebuildAmplitude = true;
+    }
+
+    if (in.filterBase >= 1.0f && in.filterDivisor != 0.0f) {
+        if (in.filterBase != c.filterBase || in.filterDivisor != c.filterDivisor ||
+            in.filterOffset != c.filterOffset) {
+            c.filterBase = in.filterBase;
+            c.filterDivisor = in.filterDivisor;
+            c.filterOffset = in.filterOffset;
+            rebuildFilter = true;
+        }
+    } else {
+        ok = false;
+    }
+
+    if (in.sampleScanCalls != c.sampleScanCalls) {
+        c.sampleScanCalls = in.sampleScanCalls;
+        rebuildAmplitude = true;
+    }
+
+    if (c.channels == 1 && (c.volumeMode == 67 || c.panningMode != 4096)) ok = false;
+
+    if (in.secondWaveformSet != c.secondWaveformSet) {
+        c.secondWaveformSet = in.secondWaveformSet;
+        reinitSynth = true;
+    }
+    if (reinitSynth) {
+        synthReady_ = initSynth();
+        if (!synthReady_) ok = false;
+    }
+
+    if (rebuildAmplitude) buildAmplitudeTables();
+    if (rebuildFilter) buildFilterTables();
+    return ok;
+}
+
+bool EmuEngine::setVoiceVolume(int voice, int left, int right, int total) {
+    if (config_.volumeMode == 4096) return false;
+    if (voice < 1 || voice > 4) return false;
+    if (left < 0 || left > 255 || right < 0 || right > 255 || total < 0 || total > 256)
+        return false;
+    emu::VoiceLevels levels;
+    levels.left = static_cast<std::uint8_t>(left);
+    levels.right = static_cast<std::uint8_t>(config_.channels == 1 ? 0 : right);
+    levels.total = static_cast<std::uint16_t>(total);
+    emu::setSynthVoiceLevels(voice, levels);
+    return true;
+}
+
+void EmuEngine::applyDefaultVolumes() {
+    if (config_.channels == 1) {
+        for (int v = 1; v <= 4; ++v) setVoiceVolume(v, 255, 0, 256);
+    } else if (config_.volumeMode == 67) {
+        for (int v = 1; v <= 4; ++v) setVoiceVolume(v, 255, 255, 256);
+    } else {
+        setVoiceVolume(1, 255, 0, 256);
+        setVoiceVolume(2, 0, 255, 256);
+        setVoiceVolume(3, 255, 0, 256);
+        setVoiceVolume(4, 0, 255, 256);
+    }
+}
+
+void EmuEngine::buildAmplitudeTables() {
+    // Without samples the three voices may use a third of the range each.
+    const bool noSamples = config_.sampleScanCalls != 0 && noActivity_;
+    emu::buildAmplitudeTables(config_.filterEnabled,
+                              emu::mixDivisor(config_.volumeMode, config_.channels, noSamples));
+    appliedNoActivity_ = noSamples;
+}
+
+void EmuEngine::buildFilterTables() {
+    emu::buildFilterTables(config_.filterBase, config_.filterDivisor, config_.filterOffset,
+                           config_.frequency);
+}
+
+bool EmuEngine::reset() {
+    if (!ready_) return false;
+    const bool scanning = config_.sampleScanCalls != 0;
+    if ((scanning && noActivity_ != appliedNoActivity_) || (!scanning && appliedNoActivity_))
+        buildAmplitudeTables();
+    emu::resetVoices(machine().voices);
+    emu::resetSampleChannels();
+    return true;
+}
+
+bool EmuEngine::initSong(SidTune& tune, std::uint16_t song) {
+    initStopped_ = false;
+    if (!initSongInner(tune, song, true)) return false;
+    if (config_.sampleScanCalls == 0) return true;
+
+    // Let the tune play for a while and watch whether it drives the sample
+    // channels; the registers are compared once more after the last call so
+    // that a tune starting its samples in that call is not missed.
+    bool found = false;
+    for (int call = 0;; ++call) {
+        for (std::size_t i = 0; i < std::size(kMonitoredRegisters); ++i) {
+            if (machine().io[kMonitoredRegisters[i]] != monitored_[i]) found = true;
+        }
+        if (found || call >= config_.sampleScanCalls) break;
+        playCall();
+    }
+    noActivity_ = !found;
+    return initSongInner(tune, song, false);
+}
+
+bool EmuEngine::initSongInner(SidTune& tune, std::uint16_t song, bool firstRun) {
+    if (!ready_ || !tune.status()) return false;
+    songReady_ = false;
+    tune_ = &tune;
+
+    const std::uint16_t selected = tune.selectSong(song);
+    const std::uint8_t songIndex = static_cast<std::uint8_t>(selected > 0 ? selected - 1 : 0);
+    SidTuneInfo info = tune.getInfo();
+
+    int clock = info.songClock;
+    if (config_.forceClock || (clock != kClockPal && clock != kClockNtsc)) {
+        // "Either" and "not stated" both run at the engine's own clock.
+        clock = config_.clockSpeed & 3;
+    }
+    const bool cia = info.songSpeed == kSpeedCia;
+    int speed;
+    const char* speedText;
+    if (clock == kClockNtsc) {
+        speed = 60;
+        speedText = cia ? kSpeedTextCiaNtsc : kSpeedTextVbiNtsc;
+    } else {
+        speed = cia ? 60 : 50;
+        speedText = cia ? kSpeedTextCiaPal : kSpeedTextVbiPal;
+    }
+
+    emu::setSynthClock(clock);
+    emu::setupTiming(clock, speed, config_.frequency);
+    tune.setSongTiming(static_cast<std::uint8_t>(speed), static_cast<std::uint8_t>(clock),
+                       speedText);
+
+    resetMemoryModel(config_.memoryMode, clock, seed_);
+    if (!tune.placeInC64Memory(machine().ram)) return false;
+    if (info.usesVudidazerPlayer) {
+        if (!tune.installVudidazerPlayer(machine().ram)) return false;
+        info = tune.getInfo();  // the player brings its own entry points
+    }
+
+    if (firstRun) noActivity_ = false;
+    if (!reset()) return false;
+
+    if (config_.sampleScanCalls != 0) {
+        for (std::size_t i = 0; i < std::size(kMonitoredRegisters); ++i)
+            monitored_[i] = machine().io[kMonitoredRegisters[i]];
+    }
+
+    const emu::RunResult init =
+        emu::runRoutine(info.initAddress, emu::bankValueFor(info.initAddress), songIndex,
+                        songIndex, songIndex, emu::kInitBudget);
+    if (init == emu::RunResult::Stopped) initStopped_ = true;
+
+    playAddress_ = info.playAddress;
+    machine().playBank = emu::bankValueFor(playAddress_);
+    tune.setIrqAddress(playAddress_ == 0 ? interruptVector(machine().ram[1]) : 0);
+    songReady_ = true;
+    return true;
+}
+
+emu::RunResult EmuEngine::playCall() {
+    if (!songReady_) return emu::RunResult::Returned;
+    if (playAddress_ != 0) {
+        return emu::runRoutine(playAddress_, machine().playBank, 0, 0, 0, emu::kPlayBudget);
+    }
+    const std::uint8_t bank = machine().ram[1];
+    machine().playBank = bank;
+    return emu::runRoutine(interruptVector(bank), bank, 0, 0, 0, emu::kPlayBudget);
+}
+
+} // namespace notecast

@@ -1,0 +1,60 @@
+#include "frontend/Options.h"
+
+#include "frontend/CommandLine.h"
+
+namespace notecast {
+
+namespace {
+
+// Each character '1'..'4' of the word mutes that voice; others are ignored.
+void applyMuteList(const std::string& voices, ConverterSettings& settings) {
+    for (char c : voices) {
+        if (c >= '1' && c <= '4') settings.muteVoice[static_cast<std::size_t>(c - '1')] = true;
+    }
+}
+
+} // namespace
+
+RunOptions readOptions(const CommandLine& cl) {
+    RunOptions run;
+    ConverterSettings& s = run.settings;
+
+    // The order matters: a prefix test sets a flag value that the value
+    // pattern evaluated after it may refine (-if then -if%d, -p2n then -p2n%d).
+    s.verbose = cl.hasOption("-v");
+    s.alwaysShowNotes = cl.hasOption("-an");
+    s.englishNotes = cl.hasOption("-eng");
+    s.hideFrequency = cl.hasOption("-ifdisp");
+    s.timeFormat = cl.hasPrefix("-cake") ? 0 : 1;
+    s.outputMode = cl.hasPrefix("-2txt") ? 1 : 0;
+    cl.getValue("-ps%d", s.pitchBendRange);
+    s.autoTempo = !cl.hasPrefix("-bpm");
+    cl.getValue("-bpm%d", s.tempoBpm);
+    cl.getValue("-ppq%d", s.pulsesPerQuarter);
+    s.frequencyChangeLimit = cl.hasPrefix("-if") ? 0 : -1;
+    cl.getValue("-if%d", s.frequencyChangeLimit);
+    cl.getValue("-o%d", run.songNumber);
+    s.pitchChangeNotes = cl.hasPrefix("-p2n") ? -1 : 0;
+    cl.getValue("-p2n%d", s.pitchChangeNotes);
+    (void)cl.hasOption("-karp");  // accepted for compatibility; changes nothing
+    cl.getValue("-sc%d", s.speedScale);
+    cl.getValue("-noise%d", s.noiseLevel);
+    s.ntscClock = cl.hasOption("-n");
+    run.outputInWorkingDirectory = cl.hasOption("-cwd");
+    s.envelopeEmulation = cl.hasOption("-env");
+    s.captureSamples = cl.hasPrefix("-sam");
+    cl.getValue("-sam%d", s.sampleChannel);
+    s.sampleChannel &= 15;
+    cl.getValue("-pt%d", s.pitchThreshold);
+    cl.getValue("-t%d", s.playSeconds);
+    std::string muteList;
+    cl.getValue("-m%d", muteList);
+    applyMuteList(muteList, s);
+    cl.getValue("-x%d", s.extraControllers);
+
+    cl.getArgument(1, run.inputFile);
+    cl.getArgument(2, run.outputFile);
+    return run;
+}
+
+} // namespace notecast

@@ -1,0 +1,15 @@
+#pragma once
+#include <cstdint>
+#include <vector>
+
+namespace notecast {
+
+enum class FileReadResult { ok, openFailed, readFailed, noMemory };
+
+// Reads a whole regular file into `bytes` (replacing its content). Opens the
+// file for reading only, so read-only collections load. Anything that is not
+// a regular file (a directory, a device, a pipe) counts as not openable: such
+// names can only hang or fail later, and none of them holds a tune.
+FileReadResult readWholeFile(const char* fileName, std::vector<std::uint8_t>& bytes);
+
+} // namespace notecast

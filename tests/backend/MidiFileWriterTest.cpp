@@ -1,0 +1,154 @@
+// File layout of the MIDI writer: header, fixed meta events, channel set-up,
+// the end of the track, option values that must still give a valid file.
+#include "backend/MidiWriterRun.h"
+
+#include <cstdio>
+
+namespace notecast::test {
+namespace {
+
+constexpr std::uint32_t kA4 = 7492;   // table note 57, MIDI 69 (0x45)
+constexpr std::uint32_t kA3 = 3746;   // table note 45, MIDI 57 (0x39)
+constexpr std::uint32_t kC5 = 8910;   // table note 60, MIDI 72 (0x48)
+
+TEST(MidiFileWriterTest, TuneWithoutNotesHasOnlyTheFixedEventsAndThePlayingTime) {
+    MidiWriterRun run;
+    run.settings.autoTempo = true;
+    run.open();
+    EXPECT_EQ(joinLines(run.finish(10000)),
+              "MThd 00 00 00 06 00 00 00 01 00 78\n"
+              "MTrk 00 00 00 41\n"
+              "00 | FF 03 09 \"Test Tune\"\n"
+              "00 | FF 01 1C \"Converted by NOTECAST 0.17.7\"\n"
+              "00 | FF 51 03 09 27 C0\n"
+              "00 | FF 58 04 04 02 18 08\n"
+              "8F 50 | FF 2F 00\n");  // 10 s from time 0: 2000 ticks
+}
+
+TEST(MidiFileWriterTest, FirstNoteSetsUpEveryChannelButDrumsAndBecomesTickZero) {
+    MidiWriterRun run;
+    run.open();
+    run.at(1000);
+    run.gateOn(0, kA4);
+    std::string expected =
+        "MThd 00 00 00 06 00 00 00 01 00 78\n"
+        "MTrk 00 00 01 2E\n"
+        "00 | FF 03 09 \"Test Tune\"\n"
+        "00 | FF 01 1C \"Converted by NOTECAST 0.17.7\"\n"
+        "00 | FF 51 03 09 27 C0\n"
+        "00 | FF 58 04 04 02 18 08\n";
+    for (int c = 0; c < 16; ++c) {
+        if (c == 9) continue;
+        char block[80];
+        std::snprintf(block, sizeof block,
+                      "00 | C%X 57\n00 | B%X 65 00\n00 | B%X 64 00\n00 | B%X 06 60\n", c, c, c, c);
+        expected += block;
+    }
+    expected +=
+        "00 | E0 00 40\n"
+        "00 | 90 45 7F\n"
+        "81 48 | 80 45 7F\n"  // one second after the first note: 200 ticks
+        "00 | FF 2F 00\n";
+    EXPECT_EQ(joinLines(run.finish(2000)), expected);
+}
+
+TEST(MidiFileWriterTest, DivisionAndGivenTempoAreWrittenAndNotEstimated) {
+    // Notes every 0.8 s would be estimated as 150 bpm (400000 = 06 1A 80).
+    for (bool given : {true, false}) {
+        MidiWriterRun run;
+        run.settings.pulsesPerQuarter = 96;
+        run.settings.autoTempo = !given;
+        run.settings.tempoBpm = 120.0f;
+        run.open();
+        for (std::uint32_t ms = 0; ms <= 2400; ms += 800) {
+            run.at(ms);
+            run.gateOn(0, kA4);
+        }
+        const auto listing = run.finish(3000);
+        ASSERT_GE(listing.size(), 6u);
+        EXPECT_EQ(listing[0], "MThd 00 00 00 06 00 00 00 01 00 60");
+        EXPECT_EQ(listing[4], given ? "00 | FF 51 03 07 A1 20" : "00 | FF 51 03 06 1A 80");
+    }
+}
+
+TEST(MidiFileWriterTest, NotesStillSoundingEndAtTheEndChannelByChannel) {
+    MidiWriterRun run;
+    run.channels.set(0, 0, 3);
+    run.channels.set(1, 0, 1);
+    run.channels.set(2, 0, 3);  // shares channel 3 with voice 0
+    run.open();
+    run.at(0);
+    run.gateOn(0, kA4);
+    run.at(100);
+    run.gateOn(1, kA3);
+    run.at(200);
+    run.gateOn(2, kC5);
+    EXPECT_EQ(run.finishBody(500),
+              "00 | E3 00 40\n"
+              "00 | 93 45 7F\n"
+              "14 | E1 00 40\n"
+              "00 | 91 39 7F\n"
+              "14 | 93 48 7F\n"
+              "3C | 81 39 7F\n"
+              "00 | 83 45 7F\n"
+              "00 | 83 48 7F\n"
+              "00 | FF 2F 00\n");
+}
+
+TEST(MidiFileWriterTest, LongTitlesAndOutOfRangeOptionsStillGiveAValidFile) {
+    MidiWriterRun run;
+    run.settings.pulsesPerQuarter = 0;   // no time base: one tick per quarter
+    run.settings.pitchBendRange = 200;   // one data byte: 127 semitones
+    run.settings.tempoBpm = 0.0f;        // slowest tempo the three bytes hold
+    run.open(std::string(200, 'x'));
+    run.at(0);
+    run.gateOn(0, 7600);
+    const auto listing = run.finish(1000);
+    for (const auto& line : listing) EXPECT_FALSE(line.starts_with("BAD")) << line;
+    EXPECT_EQ(listing[0], "MThd 00 00 00 06 00 00 00 01 00 01");
+    EXPECT_EQ(listing[2], "00 | FF 03 7F \"" + std::string(127, 'x') + "\"");
+    EXPECT_EQ(listing[4], "00 | FF 51 03 FE 50 2B");
+    EXPECT_EQ(listing[9], "00 | B0 06 7F");
+    const auto body = midiBody(listing);
+    ASSERT_FALSE(body.empty());
+    EXPECT_EQ(body[0], "00 | E0 0F 40");  // the detune measured in 127 semitones
+
+    MidiWriterRun fast;
+    fast.settings.tempoBpm = 1.0e9f;
+    fast.open();
+    EXPECT_EQ(fast.finish(0)[4], "00 | FF 51 03 00 00 01");
+}
+
+TEST(MidiFileWriterTest, OpenAndCloseReportFilesThatCannotBeWritten) {
+    MidiWriterRun run;
+    MidiFileWriter writer(run.settings, run.channels);
+    const auto missing = run.file.parent_path() / "no such dir" / "x.mid";
+    EXPECT_FALSE(writer.open(missing.string(), "T"));
+    EXPECT_FALSE(std::filesystem::exists(missing));
+
+    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    MidiFileWriter full(run.settings, run.channels);
+    ASSERT_TRUE(full.open("/dev/full", "T"));
+    EXPECT_FALSE(full.close());
+}
+
+TEST(MidiFileWriterTest, WarningsCountBendsThatCouldNotBeSent) {
+    MidiWriterRun run;
+    run.settings.pitchBendRange = 1;
+    auto& writer = run.open();
+    std::string text;
+    writer.getWarnings(text);
+    EXPECT_EQ(text, "Warnings:\nPitch exceeded range  : 0 times.\n");
+    run.at(0);
+    run.gateOn(0, kA4);
+    for (std::uint32_t ms = 20; ms <= 60; ms += 20) {
+        run.at(ms);
+        run.held(0, 8000);  // more than a semitone above
+    }
+    run.finish(80);
+    writer.getWarnings(text);
+    EXPECT_EQ(text, "Warnings:\nPitch exceeded range  : 3 times.\n");
+}
+
+} // namespace
+} // namespace notecast::test

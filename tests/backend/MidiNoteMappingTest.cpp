@@ -1,0 +1,344 @@
+// How voice frames become notes, bends and controllers.
+#include "backend/MidiWriterRun.h"
+
+namespace notecast::test {
+namespace {
+
+constexpr std::uint32_t kG4s = 7071;  // table note 56, MIDI 68 (0x44)
+constexpr std::uint32_t kA4 = 7492;   // table note 57, MIDI 69 (0x45)
+constexpr std::uint32_t kA4s = 7938;  // table note 58, MIDI 70 (0x46)
+constexpr std::uint32_t kA3 = 3746;   // table note 45, MIDI 57 (0x39)
+// Detuned A4 values and their bends at the default range of 96 semitones.
+constexpr std::uint32_t kA4Up1 = 7600;  // 8213: E0 15 40
+constexpr std::uint32_t kA4Up2 = 7700;  // 8232: E0 28 40
+
+TEST(MidiNoteMappingTest, NoteStartsWithItsFineTuningAndEndsTheVoicesPreviousNote) {
+    MidiWriterRun run;
+    run.open();
+    run.at(0);
+    run.gateOn(0, kA4);
+    run.at(100);
+    run.gateOn(0, 8940);  // C5 plus a little: bend 8196
+    EXPECT_EQ(run.finishBody(200),
+              "00 | E0 00 40\n"
+              "00 | 90 45 7F\n"
+              "14 | 80 45 7F\n"
+              "00 | E0 04 40\n"
+              "00 | 90 48 7F\n"
+              "14 | 80 48 7F\n"
+              "00 | FF 2F 00\n");
+}
+
+TEST(MidiNoteMappingTest, GateOnWithoutFrequencyOrWaveformStartsWhenBothArrive) {
+    MidiWriterRun run;
+    run.open();
+    run.at(0);
+    run.gateOn(1, kA3);  // anchors tick 0
+    run.gateOn(0, 0);
+    run.at(20);
+    run.held(0, 0);
+    run.at(40);
+    run.held(0, kA4, 0x01);  // gate but no waveform
+    run.at(60);
+    run.held(0, kA4);
+    run.at(80);
+    run.held(0, kA4);
+    EXPECT_EQ(run.finishBody(100),
+              "00 | E1 00 40\n"
+              "00 | 91 39 7F\n"
+              "0C | E0 00 40\n"
+              "00 | 90 45 7F\n"
+              "08 | 80 45 7F\n"
+              "00 | 81 39 7F\n"
+              "00 | FF 2F 00\n");
+}
+
+TEST(MidiNoteMappingTest, FrequencyIsTrackedByBendsUntilItBecomesZero) {
+    MidiWriterRun run;
+    run.open();
+    run.at(0);
+    run.gateOn(0, kA4Up1);
+    run.at(20);
+    run.held(0, kA4Up1);  // same bend: not sent again
+    run.at(40);
+    run.held(0, kA4Up2);
+    run.at(60);
+    run.writer->voiceGateOff(run.set(0, kA4, 0x40), 0);  // tracked in the release too
+    run.at(80);
+    run.held(0, 0, 0x43);  // no frequency, but synchronised: still sounding
+    run.held(0, 0, 0x45);  // ring modulated: likewise
+    run.at(100);
+    run.held(0, 0);
+    run.at(120);
+    run.held(0, kA4Up1);  // no note sounds, nothing to bend
+    EXPECT_EQ(run.finishBody(140),
+              "00 | E0 15 40\n"
+              "00 | 90 45 7F\n"
+              "08 | E0 28 40\n"
+              "04 | E0 00 40\n"
+              "08 | 80 45 7F\n"
+              "08 | FF 2F 00\n");
+}
+
+TEST(MidiNoteMappingTest, InhibitedFrequencyChangesStartEveryNoteUnbentAndWarn) {
+    MidiWriterRun run;
+    run.settings.frequencyChangeLimit = 0;  // -if
+    auto& writer = run.open();
+    run.at(0);
+    run.gateOn(0, kA4Up1);
+    run.at(20);
+    run.held(0, kA4Up2);
+    run.at(40);
+    run.gateOn(0, 8940);
+    run.at(60);
+    run.held(0, 8960);
+    EXPECT_EQ(run.finishBody(80),
+              "00 | E0 00 40\n"
+              "00 | 90 45 7F\n"
+              "08 | 80 45 7F\n"
+              "00 | 90 48 7F\n"
+              "08 | 80 48 7F\n"
+              "00 | FF 2F 00\n");
+    EXPECT_EQ(writer.warningCount(), 2u);
+}
+
+TEST(MidiNoteMappingTest, BendAllowanceBelongsToEachVoicesNote) {
+    MidiWriterRun run;
+    run.settings.frequencyChangeLimit = 2;  // the start and one more
+    run.open();
+    run.at(0);
+    run.gateOn(0, kA4Up1);
+    run.at(20);
+    run.held(0, kA4Up2);
+    run.gateOn(1, kA3);  // another voice's note leaves voice 0's allowance alone
+    run.at(40);
+    run.held(0, kA4);
+    EXPECT_EQ(run.finishBody(60),
+              "00 | E0 15 40\n"
+              "00 | 90 45 7F\n"
+              "04 | E0 28 40\n"
+              "00 | E1 00 40\n"
+              "00 | 91 39 7F\n"
+              "08 | 80 45 7F\n"
+              "00 | 81 39 7F\n"
+              "00 | FF 2F 00\n");
+}
+
+// A vibrato of one semitone either way, on exact table frequencies.
+std::string vibrato(std::int32_t notes, std::int32_t threshold) {
+    MidiWriterRun run;
+    run.settings.pitchChangeNotes = notes;
+    run.settings.pitchThreshold = threshold;
+    run.open();
+    run.at(0);
+    run.gateOn(0, kA4);
+    const std::uint32_t steps[] = {kA4s, kA4, kG4s, kA4};
+    std::uint32_t ms = 0;
+    for (std::uint32_t f : steps) {
+        run.at(ms += 20);
+        run.held(0, f);
+    }
+    return run.finishBody(ms + 20);
+}
+
+TEST(MidiNoteMappingTest, PitchChangesBecomeNotesOrBendsByThreshold) {
+    EXPECT_EQ(vibrato(-1, 1),
+              "00 | E0 00 40\n"
+              "00 | 90 45 7F\n"
+              "04 | 80 45 7F\n"
+              "00 | 90 46 7F\n"
+              "04 | 80 46 7F\n"
+              "00 | 90 45 7F\n"
+              "04 | 80 45 7F\n"
+              "00 | 90 44 7F\n"
+              "04 | 80 44 7F\n"
+              "00 | 90 45 7F\n"
+              "04 | 80 45 7F\n"
+              "00 | FF 2F 00\n");
+    // Below the threshold the vibrato is bent, and the bend is taken back
+    // whenever the frequency returns to the note's own.
+    EXPECT_EQ(vibrato(-1, 3),
+              "00 | E0 00 40\n"
+              "00 | 90 45 7F\n"
+              "04 | E0 55 40\n"
+              "04 | E0 00 40\n"
+              "04 | E0 2A 3F\n"
+              "04 | E0 00 40\n"
+              "04 | 80 45 7F\n"
+              "00 | FF 2F 00\n");
+    // -p2n1: one new note per gate, then the pitch stays as it is.
+    EXPECT_EQ(vibrato(1, 1),
+              "00 | E0 00 40\n"
+              "00 | 90 45 7F\n"
+              "04 | 80 45 7F\n"
+              "00 | 90 46 7F\n"
+              "10 | 80 46 7F\n"
+              "00 | FF 2F 00\n");
+}
+
+TEST(MidiNoteMappingTest, EnvelopeEndsNotesThatHaveDiedAway) {
+    MidiWriterRun run;
+    run.settings.envelopeEmulation = true;
+    run.settings.pitchChangeNotes = -1;
+    run.open();
+    auto envelope = [&](std::uint32_t ms, std::uint32_t frequency, std::uint8_t control,
+                        std::uint8_t level, std::uint8_t state) {
+        run.at(ms);
+        auto& v = run.set(0, frequency, control);
+        v.envLevel = level;
+        v.envState = state;
+        run.writer->voiceEnvelope(v, 0);
+        // The pitch read at the level that ended the note must not start it again.
+        if (frequency != 0) run.writer->voiceHeld(v, 0);
+    };
+    run.at(0);
+    run.gateOn(0, kA4);
+    envelope(20, kA4, 0x41, 6, emu::kEnvSustain);   // still audible
+    envelope(40, kA4, 0x41, 5, emu::kEnvAttack);    // rising: keeps sounding
+    envelope(60, kA4, 0x41, 5, emu::kEnvSustain);   // ends
+    run.at(80);
+    run.gateOn(0, kA4);
+    envelope(100, kA4, 0x40, 4, emu::kEnvRelease);  // gate off and silent: ends
+    run.at(120);
+    run.gateOn(0, kA4);
+    envelope(140, 0, 0x41, 200, emu::kEnvSustain);  // no frequency: ends
+    EXPECT_EQ(run.finishBody(160),
+              "00 | E0 00 40\n"
+              "00 | 90 45 7F\n"
+              "0C | 80 45 7F\n"
+              "04 | 90 45 7F\n"
+              "04 | 80 45 7F\n"
+              "04 | 90 45 7F\n"
+              "04 | 80 45 7F\n"
+              "04 | FF 2F 00\n");
+}
+
+TEST(MidiNoteMappingTest, ExtraControllersCarryPulseWidthAndEnvelopeLevel) {
+    MidiWriterRun run;
+    run.settings.extraControllers = 1;
+    run.open();
+    run.at(0);
+    run.gateOn(0, kA4);
+    for (std::uint32_t ms = 20; ms <= 60; ms += 20) {
+        run.at(ms);
+        auto& v = run.set(0, kA4);
+        v.pulseWidth = ms < 60 ? 0x800 : 0xFFF;
+        v.envLevel = ms < 40 ? 200 : 255;
+        v.envState = emu::kEnvDecay;
+        run.writer->voiceEnvelope(v, 0);
+        run.writer->voiceHeld(v, 0);
+    }
+    EXPECT_EQ(run.finishBody(80),
+              "00 | E0 00 40\n"
+              "00 | 90 45 7F\n"
+              "04 | B0 6F 64\n"
+              "00 | B0 6E 40\n"
+              "04 | B0 6F 7F\n"
+              "04 | B0 6E 7F\n"
+              "04 | 80 45 7F\n"
+              "00 | FF 2F 00\n");
+}
+
+TEST(MidiNoteMappingTest, MutedVoicesAndVoicesWithoutChannelPlayNothing) {
+    MidiWriterRun run;
+    run.settings.muteVoice[0] = true;  // -m1
+    run.channels.set(2, 0, -1);
+    run.open();
+    run.at(0);
+    run.gateOn(0, kA4);
+    run.gateOn(2, kA4);
+    run.at(20);
+    run.held(0, kA4Up1);
+    run.held(2, kA4Up1);
+    run.gateOn(1, kA3);
+    EXPECT_EQ(run.finishBody(40),
+              "00 | E1 00 40\n"
+              "00 | 91 39 7F\n"
+              "04 | 81 39 7F\n"
+              "00 | FF 2F 00\n");
+}
+
+TEST(MidiNoteMappingTest, NoiseRulesDropDrumsAndDelayNoiseBursts) {
+    auto drum = [](std::int32_t noiseLevel, std::vector<std::uint8_t> waveforms) {
+        MidiWriterRun run;
+        run.settings.noiseLevel = noiseLevel;
+        run.instrument.waveforms = waveforms;
+        run.instrument.length = static_cast<std::uint32_t>(waveforms.size());
+        run.instrument.hasNoise = true;
+        run.instrument.endsWithNoise = waveforms.back() == 0x80;
+        run.instrument.noiseCount = 1;
+        run.instrument.distinctCount = 2;
+        run.open();
+        run.at(0);
+        run.writer->setInstrument(1, 0, Instrument{});
+        run.writer->voiceGateOn(run.set(1, kA3), 1);  // anchors tick 0
+        run.gateOn(0, kA4, 0x81);
+        run.at(20);
+        run.held(0, kA4, 0x81);
+        run.at(40);
+        run.held(0, kA4, 0x41);
+        return run.finishBody(60);
+    };
+    // A noise burst before the tone: the note starts with the tone.
+    EXPECT_EQ(drum(0, {0x80, 0x40}),
+              "00 | E1 00 40\n"
+              "00 | 91 39 7F\n"
+              "08 | E0 00 40\n"
+              "00 | 90 45 7F\n"
+              "04 | 80 45 7F\n"
+              "00 | 81 39 7F\n"
+              "00 | FF 2F 00\n");
+    // Ending in noise: a drum, not played.
+    EXPECT_EQ(drum(1, {0x40, 0x80}),
+              "00 | E1 00 40\n"
+              "00 | 91 39 7F\n"
+              "0C | 81 39 7F\n"
+              "00 | FF 2F 00\n");
+    // From noise level 2 on every noise instrument plays at its gate.
+    EXPECT_EQ(drum(2, {0x80, 0x40}),
+              "00 | E1 00 40\n"
+              "00 | 91 39 7F\n"
+              "00 | E0 00 40\n"
+              "00 | 90 45 7F\n"
+              "0C | 80 45 7F\n"
+              "00 | 81 39 7F\n"
+              "00 | FF 2F 00\n");
+}
+
+TEST(MidiNoteMappingTest, SampleNotesPlayMidiNote76OnTheSampleChannel) {
+    MidiWriterRun run;
+    auto& writer = run.open();
+    run.at(0);
+    writer.sampleOn(10, 300);
+    run.at(100);
+    writer.sampleOn(10, 280);
+    run.at(200);
+    writer.sampleOff(10, 0);
+    run.at(220);
+    writer.sampleOff(10, 0);
+    const auto listing = run.finish(300);
+    EXPECT_EQ(joinLines(std::vector<std::string>(listing.begin() + 6, listing.end())),
+              "00 | 9A 4C 7F\n"
+              "14 | 8A 4C 7F\n"
+              "00 | 9A 4C 7F\n"
+              "14 | 8A 4C 7F\n"
+              "14 | FF 2F 00\n");
+
+    // A sample before the first voice note lies before tick 0.
+    MidiWriterRun early;
+    early.open();
+    early.at(100);
+    early.writer->sampleOn(10, 300);
+    early.at(500);
+    early.gateOn(0, kA4);
+    EXPECT_EQ(early.finishBody(600),
+              "00 | 9A 4C 7F\n"
+              "00 | E0 00 40\n"
+              "00 | 90 45 7F\n"
+              "14 | 80 45 7F\n"
+              "00 | 8A 4C 7F\n"
+              "00 | FF 2F 00\n");
+}
+
+} // namespace
+} // namespace notecast::test

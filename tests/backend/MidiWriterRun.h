@@ -1,0 +1,71 @@
+#pragma once
+#include "backend/MidiFileWriter.h"
+#include "backend/MidiListing.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+namespace notecast::test {
+
+// Drives a MidiFileWriter the way the conversion run does, with hand-made
+// voice records. Defaults: tempo fixed at 100 bpm and 120 ticks per quarter
+// (5000 microseconds per tick, a 20 ms frame is 4 ticks), instrument 0 on
+// voice v plays on channel v, voices gated with a pulse wave at full level.
+struct MidiWriterRun {
+    ConverterSettings settings;
+    ChannelMap channels;
+    Instrument instrument;  // handed with every gateOn
+    std::unique_ptr<MidiFileWriter> writer;
+    std::filesystem::path file;
+    emu::SidVoice voice[3];
+
+    MidiWriterRun() {
+        settings.autoTempo = false;
+        channels.reset(1);
+        for (int v = 0; v < 3; ++v) channels.set(v, 0, v);
+        instrument.length = 1;
+        instrument.distinctCount = 1;
+        instrument.waveforms = {0x40};
+        for (auto& r : voice) {
+            r.control = 0x41;
+            r.envLevel = 255;
+        }
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        file = scratchDir(std::string(info->test_suite_name()) + "." + info->name()) / "out.mid";
+    }
+
+    MidiFileWriter& open(const std::string& title = "Test Tune") {
+        writer = std::make_unique<MidiFileWriter>(settings, channels);
+        EXPECT_TRUE(writer->open(file.string(), title));
+        return *writer;
+    }
+
+    void at(std::uint32_t ms) { writer->clock().setTime(ms / 1000, ms % 1000 * 1000); }
+
+    emu::SidVoice& set(int v, std::uint32_t frequency, std::uint8_t control = 0x41) {
+        voice[v].frequencyRegister = frequency;
+        voice[v].control = control;
+        return voice[v];
+    }
+    void gateOn(int v, std::uint32_t frequency, std::uint8_t control = 0x41) {
+        set(v, frequency, control);
+        writer->setInstrument(v, 0, instrument);
+        writer->voiceGateOn(voice[v], v);
+    }
+    void held(int v, std::uint32_t frequency, std::uint8_t control = 0x41) {
+        writer->voiceHeld(set(v, frequency, control), v);
+    }
+
+    std::vector<std::string> finish(std::uint32_t ms) {
+        at(ms);
+        EXPECT_TRUE(writer->close());
+        return midiListing(file);
+    }
+    std::string finishBody(std::uint32_t ms) { return joinLines(midiBody(finish(ms))); }
+};
+
+} // namespace notecast::test

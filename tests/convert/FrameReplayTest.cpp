@@ -1,0 +1,220 @@
+// The replay of captured frames into a back end: which voice call each frame
+// gets, the filter values, hard sync, the envelope emulation and samples.
+#include "convert/FrameReplay.h"
+#include "convert/RecordingBackEnd.h"
+#include "emu/C64.h"
+#include "emu/EmuEngine.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace notecast {
+namespace {
+
+using Calls = std::vector<std::string>;
+
+// A captured frame, written the way a play call would have left it.
+struct Frame {
+    FrameSnapshot f;
+
+    Frame() { f.samples = 882; }
+    Frame& reg(int r, std::uint8_t v) {
+        f.sidRegisters[static_cast<std::size_t>(r)] = v;
+        return *this;
+    }
+    Frame& freq(int voice, std::uint16_t value) {
+        reg(7 * voice, value & 0xFF);
+        return reg(7 * voice + 1, static_cast<std::uint8_t>(value >> 8));
+    }
+    Frame& adsr(int voice, std::uint8_t ad, std::uint8_t sr) {
+        reg(7 * voice + 5, ad);
+        return reg(7 * voice + 6, sr);
+    }
+    // The control register as the frame ends; the play call wrote it once.
+    Frame& ctrl(int voice, std::uint8_t c) {
+        f.gateSet[static_cast<std::size_t>(voice)] = c & 1;
+        f.gateCleared[static_cast<std::size_t>(voice)] = !(c & 1);
+        return reg(7 * voice + 4, c);
+    }
+    // Written with the gate clear and then set within the one play call.
+    Frame& retrigger(int voice, std::uint8_t c) {
+        ctrl(voice, c);
+        f.gateCleared[static_cast<std::size_t>(voice)] = 1;
+        return *this;
+    }
+    Frame& note(int voice, std::int32_t id) {
+        f.instrument[static_cast<std::size_t>(voice)] = id;
+        return *this;
+    }
+    Frame& sample(std::size_t r, std::uint8_t v) {
+        f.sampleRegisters[r] = v;
+        return *this;
+    }
+};
+
+class FrameReplayTest : public ::testing::Test {
+protected:
+    EmuEngine engine;
+    ConverterSettings settings;
+    std::vector<Instrument> instruments;
+
+    FrameReplayTest() {
+        engine.reset();
+        Instrument lead;
+        lead.id = 0;
+        lead.useCount = 2;
+        lead.waveforms = {0x40};
+        instruments.push_back(lead);
+    }
+
+    Calls replay(const std::vector<Frame>& frames, int voice = -1) {
+        test::RecordingBackEnd out(settings);
+        FrameReplay replay(out, settings, instruments);
+        std::uint32_t us = 0;
+        for (const Frame& frame : frames) {
+            FrameSnapshot f = frame.f;
+            f.seconds = us / 1000000;
+            f.microseconds = us % 1000000;
+            replay.step(f);
+            us += 20000;
+        }
+        return voice < 0 ? out.calls : out.forVoice(voice);
+    }
+};
+
+TEST_F(FrameReplayTest, OneCallPerVoiceAndFrameInTheFixedOrder) {
+    const Calls calls = replay({
+        Frame().freq(0, 7492).ctrl(0, 0x41).note(0, 0).reg(0x15, 3).reg(0x16, 0xFE).reg(0x17, 0xA5).reg(0x18, 0x1F),
+    });
+    EXPECT_EQ(calls, (Calls{
+                         "begin 0",
+                         "filter 2035 10 5 16",
+                         "instrument 0 0 0",
+                         "gateOn 0 freq=7492 sync=0 level=255 state=14",
+                         "gateOff 1 freq=0 sync=0 level=0 state=14",
+                         "gateOff 2 freq=0 sync=0 level=0 state=14",
+                         "end",
+                     }));
+}
+
+TEST_F(FrameReplayTest, GateEdgesDecideBetweenStartHeldAndRelease) {
+    const Calls calls = replay(
+        {
+            Frame().freq(0, 7492).ctrl(0, 0x41).note(0, 0),
+            Frame().freq(0, 7492).ctrl(0, 0x41),
+            Frame().freq(0, 7492).retrigger(0, 0x41),          // new note, but no instrument
+            Frame().freq(0, 7492).ctrl(0, 0x40),
+            Frame().freq(0, 7600).ctrl(0, 0x41).note(0, 0),
+            Frame().freq(0, 7600).retrigger(0, 0x41).note(0, 0),
+        },
+        0);
+    EXPECT_EQ(calls, (Calls{
+                         "instrument 0 0 0",
+                         "gateOn 0 freq=7492 sync=0 level=255 state=14",
+                         "held 0 freq=7492 sync=0 level=255 state=0",
+                         // A note without a waveform has no instrument: the
+                         // frame is handed on as a held one, so the voice
+                         // still gets its call.
+                         "held 0 freq=7492 sync=0 level=255 state=0",
+                         "gateOff 0 freq=7492 sync=0 level=0 state=0",
+                         "instrument 0 0 0",
+                         "gateOn 0 freq=7600 sync=0 level=255 state=2",
+                         "instrument 0 0 0",
+                         "gateOn 0 freq=7600 sync=0 level=255 state=0",
+                     }));
+}
+
+TEST_F(FrameReplayTest, HardSyncTakesTheSourcePitchUnlessItIsAnOctaveAbove) {
+    struct Case {
+        const char* what;
+        Frame frame;
+        const char* voice2;  // voice 2 is synced by voice 1 and syncs voice 3
+    };
+    const Case cases[] = {
+        {"source an octave above", Frame().freq(0, 1000).ctrl(0, 0x40).freq(1, 500).ctrl(1, 0x42).ctrl(2, 0x42),
+         "gateOff 1 freq=500 sync=0 level=0 state=14"},
+        {"source less than an octave above", Frame().freq(0, 999).ctrl(0, 0x40).freq(1, 500).ctrl(1, 0x42).ctrl(2, 0x42),
+         "gateOff 1 freq=999 sync=1 level=0 state=14"},
+        {"next voice not synced", Frame().freq(0, 1000).ctrl(0, 0x40).freq(1, 500).ctrl(1, 0x42).ctrl(2, 0x40),
+         "gateOff 1 freq=1000 sync=1 level=0 state=14"},
+        {"source in test mode", Frame().freq(0, 1000).ctrl(0, 0x48).freq(1, 500).ctrl(1, 0x42).ctrl(2, 0x42),
+         "gateOff 1 freq=1000 sync=1 level=0 state=14"},
+        {"source stopped", Frame().freq(0, 0).ctrl(0, 0x40).freq(1, 500).ctrl(1, 0x42).ctrl(2, 0x42),
+         "gateOff 1 freq=0 sync=1 level=0 state=14"},
+        {"no sync bit", Frame().freq(0, 0).ctrl(0, 0x40).freq(1, 500).ctrl(1, 0x40).ctrl(2, 0x42),
+         "gateOff 1 freq=500 sync=0 level=0 state=14"},
+    };
+    for (const Case& c : cases) {
+        engine.reset();
+        EXPECT_EQ(replay({c.frame}, 1), Calls{c.voice2}) << c.what;
+    }
+
+    // Voices are synced in order, each seeing the pitches already changed.
+    engine.reset();
+    const Calls all = replay({Frame()
+                                  .freq(0, 1000).ctrl(0, 0x42)
+                                  .freq(1, 3000).ctrl(1, 0x42)
+                                  .freq(2, 500).ctrl(2, 0x42)});
+    EXPECT_EQ(Calls(all.begin() + 2, all.begin() + 5),
+              (Calls{"gateOff 0 freq=500 sync=1 level=0 state=14",
+                     "gateOff 1 freq=500 sync=1 level=0 state=14",
+                     "gateOff 2 freq=500 sync=1 level=0 state=14"}));
+}
+
+TEST_F(FrameReplayTest, EnvelopeLevelFollowsTheGateFromFrameToFrame) {
+    const std::vector<Frame> frames = {
+        Frame().freq(0, 7492).adsr(0, 0x00, 0xF0).ctrl(0, 0x11).note(0, 0),
+        Frame().freq(0, 7492).adsr(0, 0x00, 0xF0).ctrl(0, 0x11),
+        Frame().freq(0, 7492).adsr(0, 0x00, 0xF0).ctrl(0, 0x10),
+        Frame().freq(0, 7492).adsr(0, 0x00, 0xF0).ctrl(0, 0x10),
+    };
+    // Without -env a gated voice is at full level, a released one silent.
+    EXPECT_EQ(replay(frames, 0), (Calls{
+                                     "instrument 0 0 0",
+                                     "gateOn 0 freq=7492 sync=0 level=255 state=14",
+                                     "held 0 freq=7492 sync=0 level=255 state=0",
+                                     "gateOff 0 freq=7492 sync=0 level=0 state=0",
+                                     "gateOff 0 freq=7492 sync=0 level=0 state=2",
+                                 }));
+
+    // With -env each frame sees the level reached at the end of the one
+    // before: attack 2 ms to full level, sustain 15 holds it, release 9 ms.
+    engine.reset();
+    settings.envelopeEmulation = true;
+    EXPECT_EQ(replay(frames, 0), (Calls{
+                                     "env 0 level=0",
+                                     "instrument 0 0 0",
+                                     "gateOn 0 freq=7492 sync=0 level=0 state=14",
+                                     "env 0 level=255",
+                                     "held 0 freq=7492 sync=0 level=255 state=8",
+                                     "env 0 level=255",
+                                     "gateOff 0 freq=7492 sync=0 level=255 state=8",
+                                     "env 0 level=0",
+                                     "gateOff 0 freq=7492 sync=0 level=0 state=10",
+                                 }));
+}
+
+TEST_F(FrameReplayTest, SampleStartIsReportedOnceAndItsEndOnEveryFrame) {
+    settings.captureSamples = true;
+    settings.sampleChannel = 5;
+    // Channel 1: 4-bit samples from $2000 to $3000 at period 256.
+    auto playing = [](std::uint8_t control) {
+        return Frame().sample(0, control).sample(2, 0x20).sample(4, 0x30).sample(7, 0x01);
+    };
+    const Calls calls = replay({Frame(), playing(0xFF), playing(0x00), playing(0x00), playing(0xFD),
+                                playing(0x00)});
+    Calls samples;
+    for (const std::string& c : calls)
+        if (c.rfind("sample", 0) == 0 || c == "end") samples.push_back(c);
+    EXPECT_EQ(samples, (Calls{"sampleOff 5 0", "end", "sampleOn 5 256", "end", "end", "end",
+                              "sampleOff 5 0", "end", "sampleOff 5 0", "end"}));
+
+    // Without -sam nothing is said about samples.
+    settings.captureSamples = false;
+    for (const std::string& c : replay({playing(0xFF), playing(0xFD)}))
+        EXPECT_NE(c.rfind("sample", 0), 0u) << c;
+}
+
+} // namespace
+} // namespace notecast

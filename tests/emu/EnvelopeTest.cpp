@@ -1,0 +1,287 @@
+#include "emu/Envelope.h"
+#include "emu/SidVoice.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace notecast::emu {
+namespace {
+
+class EnvelopeTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        buildTables(44100, true);
+        resetVoices(voices);
+    }
+    void TearDown() override { buildTables(44100, true); }
+
+    // What the conversion run does once per frame: pick the phase by code
+    // and keep the code without its change bit.
+    static void setPhase(SidVoice& v, std::uint8_t code) {
+        v.envPhase = phaseForState(code);
+        v.envState = code & 0xDE;
+    }
+    static void gateOn(SidVoice& v, std::uint8_t ad, std::uint8_t sr) {
+        v.attackDecay = ad;
+        v.sustainRelease = sr;
+        v.sustainLevel = static_cast<std::uint8_t>(17 * (sr >> 4));
+        setPhase(v, kEnvStartAttack);
+    }
+    static void run(SidVoice& v, int samples) {
+        for (int i = 0; i < samples; ++i) v.envPhase(v);
+    }
+    // Samples run until the level first equals `level` (the sample that gets
+    // there included); -1 when it does not within `limit`.
+    static int samplesUntil(SidVoice& v, std::uint8_t level, int limit) {
+        for (int i = 1; i <= limit; ++i) {
+            v.envPhase(v);
+            if (v.envLevel == level) return i;
+        }
+        return -1;
+    }
+
+    SidVoice voices[3];
+};
+
+TEST_F(EnvelopeTest, ReleaseCurveRunsAndItsInverse) {
+    const EnvelopeTables& t = envelopeTables();
+    std::vector<int> positions(256, 0);
+    for (std::uint32_t p = 0; p < kCurveLength; ++p) {
+        ++positions[t.curve[p]];
+        if (p > 0) {
+            ASSERT_LE(t.curve[p], t.curve[p - 1]) << "curve rises at " << p;
+        }
+    }
+    const struct { int from, to, length; } runs[] = {
+        {255, 95, 2}, {94, 56, 4}, {55, 28, 8}, {27, 16, 16}, {15, 8, 32}, {7, 1, 60}, {0, 0, 1}};
+    for (const auto& run : runs)
+        for (int level = run.from; level >= run.to; --level)
+            EXPECT_EQ(positions[level], run.length) << "level " << level;
+    EXPECT_EQ(t.curve[0], 255);
+    EXPECT_EQ(t.curve[322], 94);
+    EXPECT_EQ(t.curve[1570], 0);
+
+    for (int v = 0; v < 256; ++v) {
+        const int p = t.inverse[v];
+        ASSERT_LT(p, static_cast<int>(kCurveLength));
+        EXPECT_LE(t.curve[p], v) << v;
+        if (p > 0) {
+            EXPECT_GT(t.curve[p - 1], v) << v;
+        }
+    }
+    EXPECT_EQ(t.inverse[94], 322);
+    EXPECT_EQ(t.inverse[0], 1570);
+}
+
+TEST_F(EnvelopeTest, StepTablesFollowTheSampleRate) {
+    const EnvelopeTables& t = envelopeTables();
+    // floor(44100 * 2.2528605 ms) = 99 samples for the fastest attack.
+    EXPECT_EQ(t.attackStep[0], 168804u);
+    EXPECT_EQ(t.attackStep[15], 16711680u / 344982u);
+    // floor(44100 * 8.9177771 ms) = 393 samples for the fastest decay.
+    EXPECT_EQ(t.decayStep[0], 102957056u / 393u);
+    EXPECT_EQ(t.decayStep[15], 102957056u / 1059203u);
+
+    buildTables(4000, false);
+    EXPECT_EQ(t.attackStep[0], 16711680u / 9u);
+    EXPECT_EQ(t.decayStep[0], 102957056u / 35u);
+    EXPECT_EQ(t.sampleRate, 4000u);
+
+    // A rate too low for even one sample of the fastest attack still moves.
+    buildTables(100, false);
+    EXPECT_EQ(t.attackStep[0], 16711680u);
+}
+
+TEST_F(EnvelopeTest, FastestAttackTakesAboutOneHundredSamples) {
+    SidVoice& v = voices[0];
+    gateOn(v, 0x00, 0x80);
+    std::vector<int> levels;
+    for (int i = 0; i < 101; ++i) {
+        v.envPhase(v);
+        levels.push_back(v.envLevel);
+    }
+    EXPECT_EQ(levels[0], 0);
+    EXPECT_EQ(levels[1], 2);  // 168804 / 65536 = 2.57
+    EXPECT_EQ(levels[2], 5);
+    EXPECT_EQ(levels[99], 254);
+    // The 101st sample finds the counter past 255: the attack is complete.
+    EXPECT_EQ(levels[100], 255);
+    EXPECT_EQ(v.envState, kEnvDecay);
+    EXPECT_EQ(v.envCounter, envelopeTables().decayStep[0]);
+}
+
+TEST_F(EnvelopeTest, FullDecayAndReleaseTimesMatchTheTable) {
+    // Samples from the first at the top of the curve to the first at level
+    // 0, against the table time at 44100 Hz. The 16.16 step is truncated, so
+    // the slow rates are off by a little more: at most 0.3 % (rate 14).
+    for (int rate : {0, 1, 2, 8, 14, 15}) {
+        SCOPED_TRACE(rate);
+        const double tableSamples = 44100.0 * kDecayTimesMs[rate] * 0.001;
+        const double tolerance = rate <= 2 ? 1.0 : tableSamples * 0.003;
+
+        SidVoice& v = voices[0];
+        resetEnvelope(v);
+        gateOn(v, static_cast<std::uint8_t>(rate), static_cast<std::uint8_t>(rate));
+        v.sustainLevel = 0;
+        ASSERT_GT(samplesUntil(v, 255, 200), 0);  // attack complete, decay's first sample
+        const int decay = 1 + samplesUntil(v, 0, 2'000'000);
+        EXPECT_NEAR(decay, tableSamples, tolerance);
+        EXPECT_EQ(v.envState, kEnvSustain);
+        run(v, 1000);
+        EXPECT_EQ(v.envLevel, 0);
+
+        resetEnvelope(v);
+        gateOn(v, 0x0F, static_cast<std::uint8_t>(0xF0 | rate));
+        ASSERT_GT(samplesUntil(v, 255, 200), 0);
+        setPhase(v, kEnvStartRelease);
+        const int release = samplesUntil(v, 0, 2'000'000);
+        EXPECT_NEAR(release, tableSamples, tolerance);
+        EXPECT_EQ(v.envState, kEnvRelease);
+        run(v, 1000);
+        EXPECT_EQ(v.envLevel, 0);
+    }
+}
+
+TEST_F(EnvelopeTest, GateOffDuringAttackReleasesFromTheLevelReached) {
+    SidVoice& v = voices[1];
+    gateOn(v, 0x90, 0x85);  // slow attack, release rate 5
+    run(v, 4000);
+    const std::uint8_t reached = v.envLevel;
+    ASSERT_GT(reached, 60);
+    ASSERT_LT(reached, 200);
+    ASSERT_EQ(v.envState, kEnvAttack);
+
+    setPhase(v, kEnvStartRelease);
+    v.envPhase(v);
+    const EnvelopeTables& t = envelopeTables();
+    EXPECT_EQ(v.envLevel, t.curve[t.inverse[reached]]);
+    EXPECT_LE(v.envLevel, reached);
+    EXPECT_GE(v.envLevel, reached - 4);  // not from 255, not a jump down
+    EXPECT_EQ(v.envStep, t.decayStep[5]);
+
+    // Gate on again during the release: the attack continues upwards from
+    // the level the release had reached.
+    run(v, 500);
+    const std::uint8_t low = v.envLevel;
+    setPhase(v, kEnvStartAttack);
+    v.envPhase(v);
+    EXPECT_EQ(v.envLevel, low);
+    EXPECT_EQ(v.envState, kEnvAttack);
+}
+
+TEST_F(EnvelopeTest, SustainLevels) {
+    // Sustain 0 is covered by the full decay above.
+    SidVoice& top = voices[0];
+    gateOn(top, 0x00, 0xF0);
+    run(top, 101);
+    EXPECT_EQ(top.envLevel, 255);
+    EXPECT_EQ(top.envState, kEnvSustain);
+    run(top, 100000);
+    EXPECT_EQ(top.envLevel, 255);
+
+    // Sustain 8: decay stops at 136 and holds there.
+    SidVoice& mid = voices[2];
+    gateOn(mid, 0x00, 0x80);
+    run(mid, 1000);
+    EXPECT_EQ(mid.envLevel, 136);
+    EXPECT_EQ(mid.envState, kEnvSustain);
+}
+
+TEST_F(EnvelopeTest, ChangedSustainLevelWhileHolding) {
+    SidVoice& v = voices[0];
+    gateOn(v, 0x02, 0xA0);
+    run(v, 5000);
+    ASSERT_EQ(v.envLevel, 170);
+
+    // Lowered: decay at the decay rate down to the new level, then hold.
+    v.sustainLevel = 68;
+    setPhase(v, kEnvSustain | kEnvNewRates);
+    run(v, 100);
+    EXPECT_EQ(v.envState, kEnvLoweredSustainDecay);
+    EXPECT_EQ(v.envStep, envelopeTables().decayStep[2]);
+    EXPECT_LT(v.envLevel, 170);
+    EXPECT_GT(v.envLevel, 68);
+    EXPECT_GT(samplesUntil(v, 68, 5000), 0);
+    EXPECT_EQ(v.envState, kEnvSustain);
+    run(v, 5000);
+    EXPECT_EQ(v.envLevel, 68);
+
+    // Raised: the level is not climbed back up.
+    v.sustainLevel = 204;
+    setPhase(v, kEnvSustain | kEnvNewRates);
+    run(v, 100);
+    EXPECT_EQ(v.envLevel, 68);
+    EXPECT_EQ(v.envState, kEnvSustain);
+}
+
+TEST_F(EnvelopeTest, RegisterChangesInEachPhaseTakeTheNewRate) {
+    // Each phase runs at the slowest rate for a while, then its register
+    // changes to the fastest rate: the phase must finish within the fast time.
+    SidVoice& v = voices[0];
+    auto speedUp = [&](std::uint8_t code, std::uint8_t ad, std::uint8_t sr) {
+        const std::uint8_t state = v.envState;
+        v.attackDecay = ad;
+        v.sustainRelease = sr;
+        setPhase(v, code | kEnvNewRates);
+        v.envPhase(v);
+        EXPECT_EQ(v.envState, state);
+    };
+
+    gateOn(v, 0xF0, 0xF0);
+    run(v, 1000);
+    speedUp(kEnvAttack, 0x00, 0xF0);
+    EXPECT_GT(samplesUntil(v, 255, 101), 0);
+
+    gateOn(v, 0x0F, 0x00);
+    run(v, 1000);
+    ASSERT_EQ(v.envState, kEnvDecay);
+    speedUp(kEnvDecay, 0x00, 0x00);
+    EXPECT_GT(samplesUntil(v, 0, 400), 0);
+
+    gateOn(v, 0x00, 0xFF);
+    run(v, 101);
+    setPhase(v, kEnvStartRelease);
+    run(v, 1000);
+    speedUp(kEnvRelease, 0x00, 0xF0);
+    EXPECT_GT(samplesUntil(v, 0, 400), 0);
+
+    gateOn(v, 0x0F, 0xF0);
+    run(v, 101);
+    v.sustainLevel = 0;
+    setPhase(v, kEnvSustain | kEnvNewRates);
+    run(v, 1000);
+    ASSERT_EQ(v.envState, kEnvLoweredSustainDecay);
+    speedUp(kEnvLoweredSustainDecay, 0x00, 0x00);
+    EXPECT_GT(samplesUntil(v, 0, 400), 0);
+    EXPECT_EQ(v.envState, kEnvSustain);
+}
+
+TEST_F(EnvelopeTest, SilentPhasesAndResets) {
+    SidVoice& v = voices[0];
+    gateOn(v, 0x00, 0xF0);
+    run(v, 150);
+    // Unused codes, in both halves of the table and beyond it, are silent
+    // and keep the level.
+    for (int code : {14, 18, 30, 14 | kEnvNewRates, 48, 0xFE}) {
+        setPhase(v, static_cast<std::uint8_t>(code));
+        EXPECT_EQ(v.envPhase(v), 0) << code;
+        EXPECT_EQ(v.envLevel, 255) << code;
+    }
+
+    voices[1].control = 0x41;
+    voices[1].envLevel = 99;
+    resetVoices(voices);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(voices[i].sourceVoice, &voices[(i + 2) % 3]) << i;
+        EXPECT_EQ(voices[i].modulatedVoice, &voices[(i + 1) % 3]) << i;
+        EXPECT_EQ(voices[i].voiceMask, 1 << i) << i;
+    }
+    EXPECT_EQ(voices[1].control, 0);
+    EXPECT_EQ(voices[1].envLevel, 0);
+    EXPECT_EQ(voices[1].envState, kEnvSilent);
+    EXPECT_EQ(voices[1].envPhase(voices[1]), 0);
+}
+
+} // namespace
+} // namespace notecast::emu

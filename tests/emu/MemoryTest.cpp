@@ -1,0 +1,184 @@
+#include "emu/CpuTestMachine.h"
+
+#include <gtest/gtest.h>
+
+namespace notecast::emu {
+namespace {
+
+using test::freshMachine;
+using test::poke;
+
+// --- bank register and bank values ------------------------------------------
+
+TEST(MemoryBanks, FlagsFollowTheBankRegister) {
+    struct Row {
+        std::uint8_t value;
+        bool basic, io, kernal;
+    };
+    const Row rows[] = {
+        {0x00, false, false, false}, {0x02, false, false, true}, {0x03, true, false, true},
+        {0x04, false, false, false}, {0x05, false, true, false}, {0x06, false, true, true},
+        {0x07, true, true, true},    {0x35, false, true, false}, {0xFC, false, false, false},
+    };
+    C64& m = freshMachine();
+    for (const Row& r : rows) {
+        SCOPED_TRACE(static_cast<int>(r.value));
+        m.writeData(0x0001, r.value);
+        EXPECT_EQ(m.ram[1], r.value);
+        EXPECT_EQ(m.basicVisible, r.basic);
+        EXPECT_EQ(m.ioVisible, r.io);
+        EXPECT_EQ(m.kernalVisible, r.kernal);
+    }
+}
+
+TEST(MemoryBanks, BankValueDependsOnWhereTheRoutineLies) {
+    freshMachine();
+    const std::pair<std::uint16_t, std::uint8_t> expected[] = {
+        {0x0801, 7}, {0x9FFF, 7}, {0xA000, 6}, {0xCFFF, 6}, {0xD000, 4}, {0xDFFF, 4}, {0xE000, 5}, {0xFFFF, 5}};
+    for (const auto& [address, bank] : expected) EXPECT_EQ(bankValueFor(address), bank) << address;
+    freshMachine(kMemoryPlaySid);
+    EXPECT_EQ(bankValueFor(0x1000), 4);
+    EXPECT_EQ(bankValueFor(0xE000), 4);
+}
+
+// --- memory reset -----------------------------------------------------------
+
+TEST(MemoryReset, RomHoldsReturnsAndIoDefaultsAreSet) {
+    C64& m = freshMachine(kMemoryBankSwitching, 1);
+    EXPECT_EQ(m.ioRom[0xA000], 0x60);
+    EXPECT_EQ(m.ioRom[0xBFFF], 0x60);
+    EXPECT_EQ(m.ioRom[0xE000], 0x40);
+    EXPECT_EQ(m.ioRom[0xFFFF], 0x40);
+    EXPECT_EQ(m.ram[0xE000], 0x00);
+
+    const std::pair<std::uint16_t, std::uint8_t> ram[] = {
+        {0x0000, 0x2F}, {0x0001, 0x07}, {0x02A6, 1},    {0x0314, 0x31}, {0x0315, 0xEA}, {0x0316, 0x66},
+        {0x0317, 0xFE}, {0x0318, 0x47}, {0x0319, 0xFE}, {0xFFFA, 0x43}, {0xFFFB, 0xFE}, {0xFFFC, 0xE2},
+        {0xFFFD, 0xFC}, {0xFFFE, 0x48}, {0xFFFF, 0xFF}};
+    for (const auto& [address, value] : ram) EXPECT_EQ(m.ram[address], value) << address;
+    EXPECT_EQ(m.io[0xDC04], 0x25);  // 16421
+    EXPECT_EQ(m.io[0xDC05], 0x40);
+    EXPECT_EQ(m.io[0xD019], 0xFF);
+    for (int r = 0; r < 0x1D; ++r) EXPECT_EQ(m.io[0xD400 + r], r == 0x18 ? 15 : 0) << r;
+    EXPECT_EQ(m.lastSidWrite, 15);
+}
+
+TEST(MemoryReset, RomlessModeGetsItsOwnVectorsAndNtscTimer) {
+    C64& m = freshMachine(kMemoryPlaySid, 2);
+    EXPECT_EQ(m.io, m.ram);
+    EXPECT_EQ(m.ram[0xA000], 0x00);
+    const std::pair<std::uint16_t, std::uint8_t> ram[] = {
+        {0x02A6, 0},    {0xDC04, 0x95}, {0xDC05, 0x42}, {0xD418, 15},   {0xE000, 0x40}, {0xFF48, 0x6C},
+        {0xFF49, 0x14}, {0xFF4A, 0x03}, {0xFFFA, 0xF8}, {0xFFFB, 0xFF}, {0xFFFC, 0x40}, {0xFFFE, 0x48}};
+    for (const auto& [address, value] : ram) EXPECT_EQ(m.ram[address], value) << address;
+}
+
+TEST(MemoryReset, SeedAccumulatesIntoTheRasterAndTimerReads) {
+    C64& m = freshMachine();
+    resetIo(1, 5);
+    resetIo(1, 7);
+    EXPECT_EQ(m.random, 12u);
+    // state = state * 13 + 1, value = state >> 3
+    EXPECT_EQ(m.readData(0xD012), static_cast<std::uint8_t>((12u * 13 + 1) >> 3));
+    EXPECT_EQ(m.readData(0xDC04), static_cast<std::uint8_t>(((12u * 13 + 1) * 13 + 1) >> 3));
+}
+
+// --- reads and writes by memory mode ----------------------------------------
+
+TEST(MemoryModes, BankSwitchingShowsRomAndIoOnlyWhileVisible) {
+    C64& m = freshMachine();
+    m.ram[0xA000] = m.ram[0xE000] = m.ram[0xD020] = 0x11;
+    m.io[0xD020] = 0x0E;
+    EXPECT_EQ(m.readData(0xA000), 0x60);
+    EXPECT_EQ(m.readData(0xE000), 0x40);
+    EXPECT_EQ(m.readData(0xD020), 0x0E);
+    m.writeData(0xA123, 0x55);  // writes under ROM land in RAM
+    m.writeData(0xE123, 0x66);
+    m.writeData(0xD021, 0x01);
+    EXPECT_EQ(m.ram[0xA123], 0x55);
+    EXPECT_EQ(m.ram[0xE123], 0x66);
+    EXPECT_EQ(m.io[0xD021], 0x01);
+    EXPECT_EQ(m.ram[0xD021], 0x00);
+
+    m.writeData(0x0001, 0x34);  // all RAM
+    EXPECT_EQ(m.readData(0xA000), 0x11);
+    EXPECT_EQ(m.readData(0xE000), 0x11);
+    EXPECT_EQ(m.readData(0xD020), 0x11);
+    m.writeData(0xD404, 0x41);
+    EXPECT_EQ(m.ram[0xD404], 0x41);
+    EXPECT_EQ(m.io[0xD404], 0x00);
+    EXPECT_FALSE(m.gateSet[4]);
+}
+
+TEST(MemoryModes, TransparentRomShowsOnlyIo) {
+    C64& m = freshMachine(kMemoryTransparentRom);
+    m.ram[0xA000] = m.ram[0xE000] = 0x11;
+    m.io[0xD020] = 0x0E;
+    EXPECT_EQ(m.readData(0xA000), 0x11);
+    EXPECT_EQ(m.readData(0xE000), 0x11);
+    EXPECT_EQ(m.readData(0xD020), 0x0E);
+}
+
+TEST(MemoryModes, RomlessModeWritesEverythingToRam) {
+    C64& m = freshMachine(kMemoryPlaySid);
+    m.writeData(0xE000, 0x12);
+    m.writeData(0xD424, 0x41);
+    EXPECT_EQ(m.readData(0xE000), 0x12);
+    EXPECT_EQ(m.ram[0xD404], 0x41);
+    EXPECT_EQ(m.readData(0xD404), 0x41);  // no write-only registers here
+    EXPECT_TRUE(m.gateSet[4]);
+}
+
+// --- the SID window ---------------------------------------------------------
+
+TEST(MemorySidWindow, MirrorsFoldOntoTheChipButSampleRegistersStayApart) {
+    C64& m = freshMachine();
+    m.writeData(0xD424, 0x41);  // voice 1 control through the second mirror
+    m.writeData(0xD7EB, 0x20);  // voice 2 control through the last one
+    EXPECT_EQ(m.io[0xD404], 0x41);
+    EXPECT_EQ(m.io[0xD424], 0x00);
+    EXPECT_TRUE(m.gateSet[4]);
+    EXPECT_FALSE(m.gateCleared[4]);
+    EXPECT_EQ(m.io[0xD40B], 0x20);
+    EXPECT_TRUE(m.gateCleared[11]);
+
+    m.writeData(0xD41D, 0x01);
+    m.writeData(0xD43D, 0x02);
+    m.writeData(0xD51D, 0x03);
+    EXPECT_EQ(m.io[0xD41D], 0x01);
+    EXPECT_EQ(m.readData(0xD43D), 0x02);
+    EXPECT_EQ(m.io[0xD51D], 0x03);
+    EXPECT_FALSE(m.gateSet[0x1D]);
+}
+
+TEST(MemorySidWindow, GateSetAndClearedInOneCallAreBothSeen) {
+    C64& m = freshMachine();
+    m.ram[0xFB] = 0x00;
+    m.ram[0xFC] = 0xD4;
+    poke(0x1000, {0xA9, 0x41, 0x8D, 0x04, 0xD4,        // STA $D404
+                  0xA0, 0x04, 0xA9, 0x40, 0x91, 0xFB,  // STA ($FB),Y -> $D404
+                  0xA2, 0x0B, 0x9D, 0x00, 0xD4,        // STA $D400,X -> $D40B
+                  0x60});
+    runRoutine(0x1000, 7, 0, 0, 0, kPlayBudget);
+    EXPECT_TRUE(m.gateSet[4]);
+    EXPECT_TRUE(m.gateCleared[4]);
+    EXPECT_EQ(m.io[0xD404], 0x40);
+    EXPECT_EQ(m.io[0xD40B], 0x40);
+    EXPECT_TRUE(m.gateCleared[11]);
+}
+
+TEST(MemorySidWindow, WriteOnlyRegistersReadTheLastSidWrite) {
+    C64& m = freshMachine();
+    EXPECT_EQ(m.readData(0xD412), 15);  // the volume written at reset
+    m.writeData(0xD401, 0x99);
+    m.writeData(0xD43E, 0x77);  // a sample register is a SID write too
+    EXPECT_EQ(m.readData(0xD412), 0x77);
+    EXPECT_EQ(m.readData(0xD401), 0x77);
+    m.osc3 = 0x12;
+    m.env3 = 0x34;
+    EXPECT_EQ(m.readData(0xD41B), 0x12);
+    EXPECT_EQ(m.readData(0xD45C), 0x34);
+}
+
+} // namespace
+} // namespace notecast::emu

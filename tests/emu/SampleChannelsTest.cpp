@@ -1,0 +1,201 @@
+#include "emu/CpuTestMachine.h"
+
+#include <gtest/gtest.h>
+
+namespace notecast::emu {
+namespace {
+
+using test::freshMachine;
+
+// Registers are written as a tune writes them, through the SID window.
+void set(std::uint16_t address, std::uint8_t value) { machine().writeData(address, value); }
+void setWord(std::uint16_t address, std::uint16_t value) {
+    set(address, static_cast<std::uint8_t>(value));
+    set(static_cast<std::uint16_t>(address + 1), static_cast<std::uint8_t>(value >> 8));
+}
+
+// PAL at 44100 Hz: 22.34 CPU cycles per output sample.
+C64& palMachine() {
+    C64& m = freshMachine();
+    setupTiming(1, 50, 44100);
+    resetSampleChannels();
+    return m;
+}
+
+// A 4-bit sample on the channel whose registers lie in `page`.
+void setSample(std::uint16_t page, std::uint16_t start, std::uint16_t end, std::uint16_t period,
+               std::uint8_t repeats = 0, std::uint16_t repeatAddress = 0) {
+    setWord(page + 0x1E, start);
+    setWord(page + 0x3D, end);
+    setWord(page + 0x5D, period);
+    set(page + 0x3F, repeats);
+    setWord(page + 0x7E, repeatAddress);
+}
+
+// Output samples until the channel stops (at most `limit`).
+int playUntilStopped(const SampleChannel& ch, int limit) {
+    for (int n = 1; n <= limit; ++n) {
+        sampleOutput();
+        if (!ch.playing) return n;
+    }
+    return -1;
+}
+
+TEST(SampleChannels, SampleStartsReportsItsPeriodAndStopsAtItsEnd) {
+    C64& m = palMachine();
+    setSample(0xD400, 0x3000, 0x3004, 0x0100);
+    set(0xD41D, 0xFF);
+    stepSampleChannels();
+    const SampleChannel& ch = m.sampleChannels[0];
+    EXPECT_TRUE(ch.playing);
+    EXPECT_EQ(m.sampleEvent, 0x0100);
+    EXPECT_FALSE(m.sampleEventReported);
+    EXPECT_EQ(m.io[0xD41D], 0);
+    // 8 nibbles of 256 cycles: 2048 cycles, 91.7 output samples.
+    EXPECT_EQ(playUntilStopped(ch, 1000), 92);
+    EXPECT_EQ(m.sampleEvent, 0);
+}
+
+TEST(SampleChannels, RepeatsPlayTheLoopAgainUntilCountedOutOrStopped) {
+    C64& m = palMachine();
+    setSample(0xD400, 0x3000, 0x3004, 0x0100, 2, 0x3002);
+    set(0xD41D, 0xFE);
+    stepSampleChannels();
+    // The whole sample, then twice its second half.
+    const int n = playUntilStopped(m.sampleChannels[0], 1000);
+    EXPECT_GE(n, 182);
+    EXPECT_LE(n, 186);
+    EXPECT_EQ(m.sampleEvent, 0);
+
+    setSample(0xD400, 0x3000, 0x3004, 0x0100, 0xFF, 0x3000);  // without end
+    set(0xD41D, 0xFC);
+    stepSampleChannels();
+    EXPECT_EQ(playUntilStopped(m.sampleChannels[0], 20000), -1);
+    set(0xD41D, 0xFD);
+    stepSampleChannels();
+    EXPECT_FALSE(m.sampleChannels[0].playing);
+    EXPECT_EQ(m.sampleEvent, 0);
+    EXPECT_EQ(m.io[0xD41D], 0);
+}
+
+TEST(SampleChannels, OctaveShiftDividesThePeriodAndBadParametersStartNothing) {
+    struct Row {
+        const char* what;
+        std::uint16_t start, end, period;
+        std::uint8_t shift;
+        std::uint16_t event;  // 0: nothing starts
+    };
+    const Row rows[] = {
+        {"shift 2", 0x3000, 0x3100, 0x0400, 2, 0x0100},
+        {"end not above start", 0x3000, 0x3000, 0x0100, 0, 0},
+        {"period 0", 0x3000, 0x3100, 0x0000, 0, 0},
+        {"period shifted to 0", 0x3000, 0x3100, 0x0003, 2, 0},
+        {"shift beyond 16 bits", 0x3000, 0x3100, 0xFFFF, 200, 0},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        C64& m = palMachine();
+        setSample(0xD400, r.start, r.end, r.period);
+        set(0xD45F, r.shift);
+        set(0xD41D, 0xFF);
+        stepSampleChannels();
+        EXPECT_EQ(m.sampleChannels[0].playing, r.event != 0);
+        EXPECT_EQ(m.sampleEvent, r.event);
+        EXPECT_EQ(m.io[0xD41D], 0);
+    }
+}
+
+// Tone table at $4000: entries 40, 30, 20; each period is entry * 3 + 10.
+void setTones(std::uint8_t control) {
+    C64& m = machine();
+    m.ram[0x4000] = 40;
+    m.ram[0x4001] = 30;
+    m.ram[0x4002] = 20;
+    setWord(0xD41E, 0x4000);  // table
+    set(0xD43F, 3);           // multiplier
+    set(0xD45D, 10);          // base
+    set(0xD43E, 5);           // level step
+    set(0xD43D, 4);           // periods per tone
+    set(0xD41D, control);
+}
+
+TEST(SampleChannels, ToneSequenceReportsItsFirstToneAndEndsWithAStop) {
+    C64& m = palMachine();
+    setTones(2);  // tones 2, 1, 0: periods 70, 100, 130
+    stepSampleChannels();
+    const SampleChannel& ch = m.sampleChannels[0];
+    EXPECT_TRUE(ch.playing);
+    EXPECT_TRUE(ch.toneMode);
+    EXPECT_EQ(m.sampleEvent, 70);
+    EXPECT_EQ(m.io[0xD41D], 0);
+    // 4 * (70 + 100 + 130) cycles: 53.7 output samples.
+    const int n = playUntilStopped(ch, 1000);
+    EXPECT_GE(n, 53);
+    EXPECT_LE(n, 56);
+    EXPECT_EQ(m.sampleEvent, 0);
+}
+
+TEST(SampleChannels, ToneSequenceNeedsAllItsParameters) {
+    for (std::uint16_t reg : {0xD43F, 0xD45D, 0xD43E, 0xD43D}) {
+        SCOPED_TRACE(reg);
+        C64& m = palMachine();
+        setTones(2);
+        set(reg, reg == 0xD43E ? 0x10 : 0);  // level step counts only its low nibble
+        stepSampleChannels();
+        EXPECT_FALSE(m.sampleChannels[0].playing);
+        EXPECT_EQ(m.sampleEvent, 0);
+        EXPECT_EQ(m.io[0xD41D], 0);
+    }
+}
+
+TEST(SampleChannels, SampleCommandWaitsForTheToneSequenceToEnd) {
+    C64& m = palMachine();
+    setTones(1);  // two tones: periods 100 and 130
+    stepSampleChannels();
+    m.sampleEventReported = true;
+    // Channel 1's sample registers share addresses with the tone registers:
+    // start $4000, end $0504, period $010A.
+    set(0xD45E, 0x01);
+    setWord(0xD41E, 0x0400);
+    set(0xD41D, 0xFF);
+    stepSampleChannels();
+    EXPECT_TRUE(m.sampleChannels[0].toneMode);
+    EXPECT_EQ(m.io[0xD41D], 0xFF);
+    EXPECT_TRUE(m.sampleEventReported);
+    int n = 0;
+    while (m.sampleChannels[0].toneMode && n < 100) {
+        sampleOutput();
+        ++n;
+    }
+    EXPECT_LT(n, 100);
+    EXPECT_TRUE(m.sampleChannels[0].playing);
+    EXPECT_EQ(m.sampleEvent, 0x010A);
+    EXPECT_FALSE(m.sampleEventReported);
+    EXPECT_EQ(m.io[0xD41D], 0);
+}
+
+TEST(SampleChannels, ChannelTwoStartsAndStopsOnItsOwnRegisters) {
+    C64& m = palMachine();
+    setSample(0xD500, 0x5000, 0x5100, 0x0123);
+    set(0xD51D, 0xFE);
+    stepSampleChannels();
+    EXPECT_TRUE(m.sampleChannels[1].playing);
+    EXPECT_FALSE(m.sampleChannels[0].playing);
+    EXPECT_EQ(m.sampleEvent, 0x0123);
+    EXPECT_EQ(m.io[0xD51D], 0);
+    set(0xD51D, 0xFD);
+    stepSampleChannels();
+    EXPECT_FALSE(m.sampleChannels[1].playing);
+    EXPECT_EQ(m.sampleEvent, 0);
+    // The stop is taken once: a sample started on channel 1 afterwards
+    // keeps its report.
+    EXPECT_EQ(m.io[0xD51D], 0);
+    setSample(0xD400, 0x3000, 0x3100, 0x0200);
+    set(0xD41D, 0xFF);
+    stepSampleChannels();
+    stepSampleChannels();
+    EXPECT_EQ(m.sampleEvent, 0x0200);
+}
+
+} // namespace
+} // namespace notecast::emu

@@ -1,0 +1,121 @@
+#include "emu/CpuTestMachine.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace notecast::emu {
+namespace {
+
+using test::freshMachine;
+
+void setCiaTimer(std::uint16_t value) {
+    machine().io[0xDC04] = static_cast<std::uint8_t>(value);
+    machine().io[0xDC05] = static_cast<std::uint8_t>(value >> 8);
+}
+
+TEST(TimingSetup, VerticalBlankSongs) {
+    C64& m = freshMachine();
+    setupTiming(1, 50, 44100);
+    EXPECT_EQ(m.timing.cpuClock, 985248u);
+    EXPECT_EQ(m.timing.defaultCiaCount, 16421);
+    EXPECT_EQ(m.timing.callsPerSecond, 50);
+    EXPECT_EQ(m.timing.cyclesPerCall, 19705);
+    EXPECT_EQ(m.timing.samplesPerCall, 882u << 16);
+
+    // An NTSC machine asked for 50 calls per second.
+    setupTiming(2, 50, 44100);
+    EXPECT_EQ(m.timing.cpuClock, 1022727u);
+    EXPECT_EQ(m.timing.defaultCiaCount, 17045);
+    EXPECT_EQ(m.timing.callsPerSecond, 50);
+    EXPECT_EQ(m.timing.cyclesPerCall, 20455);
+}
+
+TEST(TimingSetup, CiaTimedSongsRunAtTheTimerRate) {
+    struct Row {
+        int clock;
+        std::uint16_t timer;
+        std::uint16_t cycles, calls;
+        std::uint32_t samplesPerCall;
+    };
+    const Row rows[] = {
+        {2, 17045, 17045, 60, 735u << 16},           // NTSC vertical blank via the timer
+        {1, 16421, 16421, 60, 735u << 16},
+        {1, 0x2000, 0x2000, 120, 0x016F8000u},       // (44100 << 12) / 120 << 4
+        {1, 10, 16421, 60, 735u << 16},              // too short: default count
+        {2, 0, 17045, 60, 735u << 16},
+        {2, 16, 16, 63920, 0x0000B090u},
+        {1, 0xFFFF, 0xFFFF, 15, 0x0B7C0000u},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(::testing::Message() << "clock " << r.clock << " timer " << r.timer);
+        C64& m = freshMachine(kMemoryBankSwitching, r.clock);
+        setCiaTimer(r.timer);
+        setupTiming(r.clock, 60, 44100);
+        EXPECT_EQ(m.timing.cyclesPerCall, r.cycles);
+        EXPECT_EQ(m.timing.callsPerSecond, r.calls);
+        EXPECT_EQ(m.timing.samplesPerCall, r.samplesPerCall);
+    }
+}
+
+TEST(TimingFrames, FractionOfASampleCarriesFromFrameToFrame) {
+    C64& m = freshMachine();
+    setCiaTimer(19000);  // 52 calls per second: 848.08 samples per call
+    setupTiming(1, 60, 44100);
+    const std::uint32_t perCall = m.timing.samplesPerCall;
+    ASSERT_NE(perCall & 0xFFFFu, 0u);
+    std::uint64_t total = 0;
+    std::uint32_t smallest = ~0u, largest = 0;
+    for (int frame = 1; frame <= 1000; ++frame) {
+        const std::uint32_t n = frameSamples();
+        smallest = std::min(smallest, n);
+        largest = std::max(largest, n);
+        total += n;
+        ASSERT_EQ(total, (static_cast<std::uint64_t>(perCall) * frame) >> 16) << frame;
+    }
+    EXPECT_EQ(smallest, 848u);
+    EXPECT_EQ(largest, 849u);
+}
+
+TEST(TimingFrames, TimerChangesAreFollowedFrameByFrame) {
+    C64& m = freshMachine();
+    setupTiming(1, 60, 44100);
+    frameSamples();
+    frameSamples();
+    const std::uint32_t carried = m.timing.sampleAccumulator;
+
+    rereadCiaTimer();  // unchanged: nothing happens
+    EXPECT_EQ(m.timing.sampleAccumulator, carried);
+
+    setCiaTimer(0x2000);
+    rereadCiaTimer();
+    EXPECT_EQ(m.timing.cyclesPerCall, 0x2000);
+    EXPECT_EQ(m.timing.callsPerSecond, 120);
+    EXPECT_EQ(m.timing.sampleAccumulator, 0u);
+    frameSamples();
+
+    // A timer below 16 becomes the default count once, and then stays
+    // unchanged rather than restarting the sample count every frame.
+    setCiaTimer(3);
+    rereadCiaTimer();
+    EXPECT_EQ(m.timing.cyclesPerCall, 16421);
+    EXPECT_EQ(m.timing.callsPerSecond, 60);
+    setupTiming(1, 60, 32000);  // 533.33 samples per call
+    frameSamples();
+    const std::uint32_t fraction = m.timing.sampleAccumulator & 0xFFFFu;
+    ASSERT_NE(fraction, 0u);
+    rereadCiaTimer();
+    EXPECT_EQ(m.timing.sampleAccumulator & 0xFFFFu, fraction);
+}
+
+TEST(TimingFrames, VerticalBlankSongsIgnoreTheTimer) {
+    C64& m = freshMachine();
+    setupTiming(1, 50, 44100);
+    setCiaTimer(0x2000);
+    rereadCiaTimer();
+    EXPECT_EQ(m.timing.callsPerSecond, 50);
+    EXPECT_EQ(m.timing.cyclesPerCall, 19705);
+}
+
+} // namespace
+} // namespace notecast::emu

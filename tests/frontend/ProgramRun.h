@@ -1,0 +1,26 @@
+#pragma once
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace notecast::test {
+
+// What a run of the built program left behind.
+struct ProgramResult {
+    std::string out;
+    std::string err;
+    int exitCode = -1;  // as the shell sees it (0..255); -1 when it did not exit normally
+};
+
+// Runs the program binary with the given arguments in workingDirectory, with
+// standard input read from a file holding input (so it is never a terminal).
+// program, when given, is the path the binary is started by (argument 0).
+ProgramResult runProgram(const std::vector<std::string>& arguments,
+                         const std::filesystem::path& workingDirectory,
+                         const std::string& input = "", const std::string& program = "");
+
+// The program's fixed texts, for building expected outputs.
+std::string bannerBlock();
+std::string usagePage();
+
+} // namespace notecast::test

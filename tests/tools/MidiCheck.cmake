@@ -1,0 +1,23 @@
+# The written MIDI files, read back by a strict parser of the check script and
+# by the mido library (Debian's python3-mido, which installs for the system
+# Python): a self-test of the check, then every shared PSID tune converted
+# with the default options and with each option of a sweep. The tests report
+# themselves skipped (exit code 77) when mido or the tunes are absent.
+if(EXISTS /usr/bin/python3)
+  set(NOTECAST_CHECK_PYTHON /usr/bin/python3)
+else()
+  find_program(NOTECAST_CHECK_PYTHON python3)
+endif()
+
+if(NOTECAST_CHECK_PYTHON)
+  set(check_midi ${CMAKE_CURRENT_LIST_DIR}/check_midi.py)
+  add_test(NAME midi_check_selftest COMMAND ${NOTECAST_CHECK_PYTHON} ${check_midi} selftest)
+  add_test(NAME midi_files_from_shared_tunes
+    COMMAND ${NOTECAST_CHECK_PYTHON} ${check_midi} sweep $<TARGET_FILE:notecast>
+            ${NOTECAST_SHARED_DIR}/testdata/psid --seconds 60 --sweep-seconds 20)
+  set_tests_properties(midi_check_selftest midi_files_from_shared_tunes
+    PROPERTIES SKIP_RETURN_CODE 77)
+  set_tests_properties(midi_files_from_shared_tunes PROPERTIES TIMEOUT 1800)
+else()
+  message(STATUS "python3 not found: the MIDI file check is not run")
+endif()

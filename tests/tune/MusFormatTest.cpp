@@ -1,0 +1,179 @@
+#include "tune/MusPlayerImage.h"
+#include "tune/MusSong.h"
+#include "tune/SidTune.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace notecast::test {
+namespace {
+
+using namespace mus;
+
+// A small song: a note on voice 1, voices 2 and 3 empty.
+Song oneNote(const std::string& text) {
+    Song s;
+    s.voices[0] = note(kQuarter, pitch('C', 4));
+    s.text = bytes(text);
+    return s;
+}
+
+std::vector<std::string> lines(const SidTune& tune) {
+    const SidTuneInfo info = tune.getInfo();
+    std::vector<std::string> out;
+    for (int i = 0; i < info.infoLineCount; ++i) out.emplace_back(info.infoLines[i]);
+    return out;
+}
+
+TEST(MusRecogniser, AcceptedSongGetsThePlayerAndFixedValues) {
+    const std::vector<std::uint8_t> file = oneNote("TITLE\rAUTHOR\r").build();
+    SidTune tune(file.data(), file.size());
+    ASSERT_TRUE(tune.status());
+    const SidTuneInfo info = tune.getInfo();
+    EXPECT_STREQ(info.formatText, "C64 Vudidazer format (MUS)");
+    EXPECT_STREQ(info.statusText, "No errors");
+    EXPECT_EQ(info.loadAddress, 0x0900);
+    EXPECT_EQ(info.initAddress, 0xCC90);
+    EXPECT_EQ(info.playAddress, 0);
+    EXPECT_EQ(info.songCount, 1);
+    EXPECT_EQ(info.startSong, 1);
+    EXPECT_TRUE(info.usesVudidazerPlayer);
+    EXPECT_EQ(info.infoLineCount, 5);
+    EXPECT_EQ(info.titleText, nullptr);
+    EXPECT_EQ(info.authorText, nullptr);
+    EXPECT_EQ(info.copyrightText, nullptr);
+    EXPECT_EQ(lines(tune), (std::vector<std::string>{"TITLE", "AUTHOR", "", "", ""}));
+    EXPECT_EQ(tune.dataOffset(), 2u);
+    EXPECT_EQ(info.dataFileLength, file.size());
+    EXPECT_EQ(info.c64DataLength, file.size() - 2);
+
+    EXPECT_EQ(tune.selectSong(1), 1);
+    EXPECT_EQ(tune.getInfo().songSpeed, kSpeedCia);
+    EXPECT_STREQ(tune.getInfo().speedText, "CIA 1 Timer A");
+}
+
+TEST(MusRecogniser, SongTwoOfTheOneSongWarnsAndPlaysSongOne) {
+    const std::vector<std::uint8_t> file = oneNote("").build();
+    SidTune tune(file.data(), file.size());
+    ASSERT_TRUE(tune.status());
+    EXPECT_EQ(tune.selectSong(2), 1);
+    EXPECT_STREQ(tune.getInfo().statusText, "WARNING: Selected song number was too high");
+    EXPECT_TRUE(tune.status());
+}
+
+TEST(MusRecogniser, SongWithoutTextHasFiveEmptyLines) {
+    const std::vector<std::uint8_t> file = oneNote("").build();
+    SidTune tune(file.data(), file.size());
+    ASSERT_TRUE(tune.status());
+    EXPECT_EQ(lines(tune), std::vector<std::string>(5, ""));
+}
+
+TEST(MusRecogniser, RefusesBrokenStreams) {
+    struct Case {
+        const char* what;
+        std::vector<std::uint8_t> file;
+    };
+    std::vector<Case> cases;
+
+    Song reversed = oneNote("X\r");
+    reversed.appendHalt = false;
+    reversed.voices[0] += pair(0x4F, 0x01);  // terminator bytes swapped
+    reversed.voices[1] = halt();
+    reversed.voices[2] = halt();
+    cases.push_back({"terminator 4F 01", reversed.build()});
+
+    std::vector<std::uint8_t> beyond = oneNote("").build();
+    beyond[6] = 0x00;  // voice 3 said to run far past the end
+    beyond[7] = 0x40;
+    cases.push_back({"voice 3 beyond the file", beyond});
+
+    std::vector<std::uint8_t> cut = oneNote("").build();
+    cut.resize(cut.size() - 1);  // the last halt pair is incomplete
+    cases.push_back({"file ends inside voice 3", cut});
+
+    cases.push_back({"too short for the lengths", {0x00, 0x09, 0x02, 0x00}});
+    cases.push_back({"empty", {}});
+
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SidTune tune(c.file.data(), c.file.size());
+        EXPECT_FALSE(tune.status());
+        EXPECT_STREQ(tune.getInfo().statusText, "ERROR: Could not determine file format");
+        EXPECT_STREQ(tune.getInfo().formatText, "N/A");
+    }
+}
+
+TEST(MusRecogniser, TextLinesAreConvertedAndLimited) {
+    struct Case {
+        const char* what;
+        std::vector<std::uint8_t> text;
+        std::string line;
+    };
+    const std::vector<Case> cases = {
+        {"40 characters keep 32", bytes(std::string(32, 'A') + "BBBBBBBB\r"), std::string(32, 'A')},
+        {"cursor left overwrites", {'A', 'B', 0x9D, 'C', 0x0D}, "AC"},
+        {"cursor left erases nothing", {'A', 'B', 0x9D, 0x0D}, "AB"},
+        {"cursor left at the start", {0x9D, 'A', 0x0D}, "A"},
+        {"double quote dropped", bytes("\"SIDIST\"\r"), "SIDIST"},
+        {"control codes dropped", {0x12, 0x9E, 'H', 0x92, 'I', 0x0D}, "HI"},
+        {"graphics become ASCII", {0x60, 0x62, 0x5C, 0xAF, 0xDB, 0x0D}, "-|$-+"},
+        {"zero byte ends the line", {'A', 0x00, 'B', 0x0D}, "A"},
+        {"line running into the end", bytes("ABC"), "ABC"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Song s = oneNote("");
+        s.text = c.text;
+        const std::vector<std::uint8_t> file = s.build();
+        SidTune tune(file.data(), file.size());
+        ASSERT_TRUE(tune.status());
+        EXPECT_EQ(lines(tune)[0], c.line);
+    }
+}
+
+TEST(MusRecogniser, OnlyFiveLinesAreRead) {
+    const std::vector<std::uint8_t> file = oneNote("1\r2\r\r4\r5\r6\r").build();
+    SidTune tune(file.data(), file.size());
+    ASSERT_TRUE(tune.status());
+    EXPECT_EQ(lines(tune), (std::vector<std::string>{"1", "2", "", "4", "5"}));
+}
+
+TEST(MusRecogniser, SharedSongTexts) {
+    const auto path = sharedFile("mus/HORA.RMX.MUS");
+    NOTECAST_REQUIRE_SHARED(path);
+    SidTune tune(path.string().c_str());
+    ASSERT_TRUE(tune.status());
+    EXPECT_STREQ(tune.getInfo().formatText, "C64 Vudidazer format (MUS)");
+    EXPECT_EQ(lines(tune), (std::vector<std::string>{"         HORA STACCATO",
+                                                     "       (DINICU-HEIFETZ)",
+                                                     "ARRANGED FOR THE COMMODORE 64 BY",
+                                                     "           SIDIST", ""}));
+}
+
+TEST(MusPlayerInstall, CopiesTheImageOnlyForALoadedTune) {
+    std::vector<std::uint8_t> memory(65536, 0xEE);
+    const std::vector<std::uint8_t> file = oneNote("").build();
+    SidTune tune(file.data(), file.size());
+    ASSERT_TRUE(tune.installVudidazerPlayer(memory.data()));
+    const std::size_t size = sizeof kMusPlayerFile - 2;
+    ASSERT_EQ(size, 3247u);
+    EXPECT_TRUE(std::equal(kMusPlayerFile + 2, kMusPlayerFile + sizeof kMusPlayerFile,
+                           memory.begin() + 0xC000));
+    EXPECT_EQ(memory[0xBFFF], 0xEE);
+    EXPECT_EQ(memory[0xCCAF], 0xEE);
+    // The init entry is a jump.
+    EXPECT_EQ(memory[0xCC90], 0x4C);
+    EXPECT_FALSE(tune.installVudidazerPlayer(nullptr));
+
+    const std::vector<std::uint8_t> broken = {0x00};
+    SidTune failed(broken.data(), broken.size());
+    std::vector<std::uint8_t> untouched(65536, 0xEE);
+    EXPECT_FALSE(failed.installVudidazerPlayer(untouched.data()));
+    EXPECT_EQ(untouched[0xC000], 0xEE);
+}
+
+} // namespace
+} // namespace notecast::test

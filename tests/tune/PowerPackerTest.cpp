@@ -1,0 +1,232 @@
+#include "support/TestSupport.h"
+#include "tune/PackedStream.h"
+#include "tune/PowerPacker.h"
+#include "tune/SidTune.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <random>
+#include <set>
+#include <string>
+
+namespace notecast {
+namespace {
+
+using test::PackedStream;
+
+const char kCorrupt[] = "PowerPacker: Packed data is corrupt";
+
+std::vector<std::uint8_t> bytesOf(const std::string& s) { return {s.begin(), s.end()}; }
+
+struct Outcome {
+    bool ok;
+    bool packed;
+    std::string text;
+    std::vector<std::uint8_t> output;
+};
+
+Outcome unpack(const std::vector<std::uint8_t>& file) {
+    PowerPacker pp;
+    Outcome o;
+    o.ok = pp.decompress(file.data(), file.size(), o.output);
+    o.packed = pp.isPowerPacker();
+    o.text = pp.statusText();
+    return o;
+}
+
+TEST(PowerPackerCodes, LiteralRunsOfEveryCountEncodingUnpack) {
+    // Counts 1-3 use one 2-bit field, longer ones chains of 3s with the rest.
+    for (std::size_t n : {1u, 3u, 4u, 6u, 7u, 300u}) {
+        std::vector<std::uint8_t> data(n);
+        for (std::size_t i = 0; i < n; ++i) data[i] = static_cast<std::uint8_t>(i * 7 + 1);
+        const Outcome o = unpack(PackedStream::packLiteral(data));
+        ASSERT_TRUE(o.ok) << n << ": " << o.text;
+        EXPECT_EQ(o.output, data) << n;
+        EXPECT_EQ(o.text, "PowerPacker: fast compression");
+    }
+}
+
+TEST(PowerPackerCodes, CopiesRepeatEarlierOutput) {
+    // "xyz" as literals, then a 3-byte copy (code 1) from 3 bytes back.
+    PackedStream s;
+    s.literal(bytesOf("xyz"));
+    s.bits(1, 2);
+    s.bits(2, 10);  // offset width of code 1 in the "mediocre" table
+    EXPECT_EQ(unpack(s.file(6, {9, 10, 10, 10})).output, bytesOf("xyzxyz"));
+
+    // Code 3 with the short (7-bit) offset and a length of 5 + 7 + 1; the
+    // output grows towards its start, so it ends in the literal "ab".
+    PackedStream t;
+    t.literal(bytesOf("ab"));
+    t.bits(3, 2);
+    t.bit(0);
+    t.bits(1, 7);
+    t.bits(7, 3);
+    t.bits(1, 3);
+    const Outcome o = unpack(t.file(15, {9, 10, 12, 13}));
+    ASSERT_TRUE(o.ok) << o.text;
+    EXPECT_EQ(o.output, bytesOf("bababababababab"));
+    EXPECT_EQ(o.text, "PowerPacker: best compression");
+}
+
+TEST(PowerPackerCodes, WholeFirstWordWhenNoBitsAreSkipped) {
+    // 1 + 2 + 2 + 6 * 8 bits of literals and a 2 + 9-bit copy: two whole words.
+    PackedStream s;
+    s.literal(bytesOf("abcdef"));
+    s.bits(0, 2);
+    s.bits(1, 9);
+    const auto file = s.file(8);
+    ASSERT_EQ(file.back(), 0);
+    const Outcome o = unpack(file);
+    ASSERT_TRUE(o.ok) << o.text;
+    EXPECT_EQ(o.output, bytesOf("ababcdef"));
+}
+
+TEST(PowerPackerCodes, EmptyOutputNeedsNoStream) {
+    const std::vector<std::uint8_t> file = {'P', 'P', '2', '0', 9, 9, 9, 9, 0, 0, 0, 0};
+    const Outcome o = unpack(file);
+    EXPECT_TRUE(o.ok);
+    EXPECT_TRUE(o.output.empty());
+}
+
+TEST(PowerPackerRecognition, OnlyPp20WithAKnownTableIsPacked) {
+    auto file = PackedStream::packLiteral(bytesOf("hello"));
+    file[3] = '1';  // "PP21"
+    Outcome o = unpack(file);
+    EXPECT_FALSE(o.ok);
+    EXPECT_FALSE(o.packed);
+    EXPECT_EQ(o.text, "Not compressed with PowerPacker (PP20)");
+
+    file = PackedStream::packLiteral(bytesOf("hello"));
+    file[4] = 9; file[5] = 10; file[6] = 11; file[7] = 12;
+    o = unpack(file);
+    EXPECT_FALSE(o.ok);
+    EXPECT_FALSE(o.packed);
+    EXPECT_EQ(o.text, "PowerPacker: Unrecognized compression method");
+
+    // Magic and table but no room for the trailer.
+    o = unpack({'P', 'P', '2', '0', 9, 10, 12, 12, 0, 0});
+    EXPECT_FALSE(o.ok);
+    EXPECT_TRUE(o.packed);
+    EXPECT_EQ(o.text, kCorrupt);
+}
+
+TEST(PowerPackerDamage, CorruptStreamsAreRefusedWithoutStrayAccess) {
+    // A copy reaching 5 bytes back when only one byte exists.
+    PackedStream offset;
+    offset.literal(bytesOf("a"));
+    offset.bits(0, 2);
+    offset.bits(4, 9);
+    EXPECT_EQ(unpack(offset.file(3)).text, kCorrupt);
+
+    // A skip count above 32.
+    auto skip = PackedStream::packLiteral(bytesOf("abcdef"));
+    skip.back() = 33;
+    EXPECT_EQ(unpack(skip).text, kCorrupt);
+
+    // More output claimed than the stream codes: the reader runs dry.
+    PackedStream dry;
+    dry.literal(bytesOf("abc"));
+    Outcome o = unpack(dry.file(40));
+    EXPECT_FALSE(o.ok);
+    EXPECT_TRUE(o.packed);
+    EXPECT_EQ(o.text, kCorrupt);
+
+    // A literal run longer than the output.
+    PackedStream over;
+    over.literal(bytesOf("abcdef"));
+    EXPECT_EQ(unpack(over.file(4)).text, kCorrupt);
+
+    // A length no file of this size could unpack to is refused up front.
+    auto huge = PackedStream::packLiteral(bytesOf("abc"));
+    huge[huge.size() - 4] = 0xFF;
+    EXPECT_EQ(unpack(huge).text, kCorrupt);
+}
+
+class SharedPackedFiles : public ::testing::Test {
+protected:
+    static std::vector<std::pair<std::filesystem::path, std::filesystem::path>> pairs() {
+        std::vector<std::pair<std::filesystem::path, std::filesystem::path>> result;
+        const auto dir = test::sharedFile("pp20");
+        if (dir.empty()) return result;
+        for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+            const std::string name = entry.path().filename().string();
+            if (entry.path().extension() != ".pp") continue;
+            const std::string stem = name.substr(0, name.size() - 3);
+            const auto original = stem.ends_with(".sid") ? test::sharedFile("psid/" + stem)
+                                                          : test::sharedFile("pp20/" + stem + ".raw");
+            result.emplace_back(entry.path(), original);
+        }
+        std::sort(result.begin(), result.end());
+        return result;
+    }
+};
+
+TEST_F(SharedPackedFiles, UnpackToTheirOriginals) {
+    const auto files = pairs();
+    if (files.empty()) GTEST_SKIP() << "shared test data absent";
+    for (const auto& [packed, original] : files) {
+        ASSERT_FALSE(original.empty()) << packed;
+        const Outcome o = unpack(test::readFile(packed));
+        ASSERT_TRUE(o.ok) << packed << ": " << o.text;
+        EXPECT_EQ(o.output, test::readFile(original)) << packed;
+        EXPECT_NE(std::string(o.text).find("compression"), std::string::npos);
+    }
+}
+
+TEST_F(SharedPackedFiles, PackedTunesLoadAsTheTunesTheyHold) {
+    const auto files = pairs();
+    if (files.empty()) GTEST_SKIP() << "shared test data absent";
+    for (const auto& [packed, original] : files) {
+        if (original.extension() != ".sid") continue;
+        SidTune tune(packed.string().c_str());
+        ASSERT_TRUE(tune.status()) << packed << ": " << tune.getInfo().statusText;
+        EXPECT_STREQ(tune.getInfo().formatText, "PlaySID one-file format (PSID)");
+        EXPECT_STREQ(tune.getInfo().statusText, "No errors");
+        EXPECT_EQ(tune.cachedFile(), test::readFile(original));
+    }
+}
+
+// Damaged files of every kind must end in a text, never in a stray read or
+// write (the sanitizer build checks the latter).
+TEST_F(SharedPackedFiles, TruncationsAndBitFlipsEndInAStatusText) {
+    const auto files = pairs();
+    if (files.empty()) GTEST_SKIP() << "shared test data absent";
+    const std::set<std::string> texts = {
+        kCorrupt, "Not compressed with PowerPacker (PP20)",
+        "PowerPacker: Unrecognized compression method"};
+    const auto check = [&](const std::vector<std::uint8_t>& file, const std::string& what) {
+        const Outcome o = unpack(file);
+        if (o.ok) {
+            EXPECT_EQ(o.output.size(), (std::size_t{file[file.size() - 4]} << 16) |
+                                           (std::size_t{file[file.size() - 3]} << 8) |
+                                           file[file.size() - 2]) << what;
+        } else {
+            EXPECT_TRUE(texts.count(o.text)) << what << ": " << o.text;
+        }
+    };
+
+    std::mt19937 random(20260101);
+    for (const auto& [packed, original] : files) {
+        const auto whole = test::readFile(packed);
+        // Every cut of the small files; an even sample of the large one.
+        const std::size_t step = whole.size() > 10000 ? whole.size() / 400 : 1;
+        for (std::size_t n = 0; n < whole.size(); n += step) {
+            check(std::vector<std::uint8_t>(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(n)),
+                  packed.filename().string() + " cut at " + std::to_string(n));
+        }
+        if (whole.size() > 10000) continue;
+        std::uniform_int_distribution<std::size_t> bit(0, whole.size() * 8 - 1);
+        for (int i = 0; i < 1000; ++i) {
+            auto damaged = whole;
+            const std::size_t at = bit(random);
+            damaged[at / 8] ^= static_cast<std::uint8_t>(1u << (at % 8));
+            check(damaged, packed.filename().string() + " bit " + std::to_string(at));
+        }
+    }
+}
+
+} // namespace
+} // namespace notecast
