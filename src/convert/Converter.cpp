@@ -1,18 +1,12 @@
 #include "convert/Converter.h"
 
+#include "backend/MidiFileWriter.h"
 #include "backend/TextDumpWriter.h"
 #include "convert/FrameCapture.h"
 #include "convert/FrameReplay.h"
 #include "convert/NoteTracker.h"
 #include "emu/C64.h"
 #include "tune/SidTune.h"
-
-#if __has_include("backend/MidiFileWriter.h")
-#include "backend/MidiFileWriter.h"
-#define NOTECAST_HAVE_MIDI 1
-#else
-#include <iostream>
-#endif
 
 #include <deque>
 #include <filesystem>
@@ -72,16 +66,10 @@ void Converter::initSong(SidTune& tune, int song) {
 
 void Converter::run(const std::string& outputName, bool overwriteAllowed, ProgressSink* progress) {
     backEnd_.reset();
-    if (settings_.outputMode == 1) {
+    if (settings_.outputMode == 1)
         backEnd_ = std::make_unique<TextDumpWriter>(settings_);
-    } else {
-#ifdef NOTECAST_HAVE_MIDI
+    else
         backEnd_ = std::make_unique<MidiFileWriter>(settings_, state_->channels);
-#else
-        std::cerr << "MIDI output is not available yet; use -2txt for the text dump." << std::endl;
-        return;
-#endif
-    }
 
     if (!overwriteAllowed && fileExists(outputName))
         throw BackEnd::Error{2, "File already exists: " + outputName};
