@@ -29,6 +29,7 @@ public:
     BackEnd& operator=(const BackEnd&) = delete;
 
     virtual bool open(const std::string& fileName, const std::string& title) = 0;
+    // False when the file could not be written whole (a full disk, say).
     virtual bool close() = 0;
     virtual void getWarnings(std::string& text) = 0;
     virtual void beginFrame() = 0;

@@ -70,13 +70,15 @@ bool TextDumpWriter::open(const std::string& fileName, const std::string& title)
 }
 
 bool TextDumpWriter::close() {
+    bool written = true;
     if (out_.is_open()) {
         // A frame that was begun but never ended still gets its text out.
         out_ << line_;
         out_.close();
+        written = !out_.fail();  // a full disk must not pass for a finished file
     }
     line_.clear();
-    return true;
+    return written;
 }
 
 void TextDumpWriter::getWarnings(std::string& text) { text.clear(); }

@@ -127,9 +127,12 @@ void Converter::run(const std::string& outputName, bool overwriteAllowed, Progre
         }
     }
 
-    backEnd_->close();
+    const bool written = backEnd_->close();
     s.frames.clear();
     s.frames.shrink_to_fit();
+    // A file that could not be written out whole is no result: report it
+    // like a file that could not be created.
+    if (!written) throw BackEnd::Error{3, "Could not create file: " + outputName};
     sink.end();
 }
 
