@@ -72,12 +72,7 @@ bool SidTune::acceptsMus(const std::uint8_t* data, std::size_t length) {
     info_.usesVudidazerPlayer = true;
     // Nothing of a PSID header applies; a probe before this one may have
     // left its values in the record.
-    info_.psidSpecific = false;
-    info_.clock = kClockUnknown;
-    info_.sidModel = 0;
-    info_.relocStartPage = 0;
-    info_.relocPageCount = 0;
-    info_.reservedWord = 0;
+    clearHeaderFlags();
     info_.infoLineCount = kMusTextLines;
     for (int i = 0; i < kMusTextLines; ++i) info_.infoLines[i] = slots[i];
     // A MUS song has no title, author or copyright field; callers that need

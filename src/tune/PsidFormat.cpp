@@ -40,12 +40,7 @@ bool SidTune::acceptsPsid(const std::uint8_t* data, std::size_t length) {
     info_.startSong = readBe16(data + 16);
 
     info_.usesVudidazerPlayer = false;
-    info_.psidSpecific = false;
-    info_.clock = kClockUnknown;
-    info_.sidModel = 0;
-    info_.relocStartPage = 0;
-    info_.relocPageCount = 0;
-    info_.reservedWord = 0;
+    clearHeaderFlags();
     if (version == 2) {
         const std::uint8_t flags = data[0x77];
         info_.usesVudidazerPlayer = (flags & 0x01) != 0;

@@ -1,4 +1,5 @@
 #include "tune/SidTune.h"
+#include "tune/ByteOrder.h"
 
 #include "tune/FileReader.h"
 #include "tune/PowerPacker.h"
@@ -99,6 +100,32 @@ void SidTune::resetTextSlots() {
     info_.authorText = infoSlots_[1];
     info_.copyrightText = infoSlots_[2];
     info_.infoLineCount = 3;
+}
+
+void SidTune::clearHeaderFlags() {
+    info_.psidSpecific = false;
+    info_.clock = kClockUnknown;
+    info_.sidModel = 0;
+    info_.relocStartPage = 0;
+    info_.relocPageCount = 0;
+    info_.reservedWord = 0;
+}
+
+bool SidTune::completeRawTune(std::uint32_t speedWord, const std::uint8_t* data,
+                              std::size_t dataLength, const char* formatText) {
+    speedWordToTables(speedWord);
+    if (info_.loadAddress == 0 && data != nullptr) {
+        if (dataLength < 2) {
+            info_.formatText = "ERROR: C64 data file is corrupt";
+            return false;
+        }
+        info_.loadAddress = readLe16(data);
+        dataOffset_ = 2;
+    }
+    if (info_.initAddress == 0) info_.initAddress = info_.loadAddress;
+    info_.infoLineCount = 3;
+    info_.formatText = formatText;
+    return true;
 }
 
 std::size_t SidTune::loadFile(const char* fileName, std::vector<std::uint8_t>& buffer) {

@@ -80,6 +80,15 @@ protected:
     // Zero-fills info slots 0-2 and points the title, author and copyright
     // texts and info lines 1-3 at them; sets three info lines.
     void resetTextSlots();
+    // Clears the fields that only a PSID header sets, so that a probe of
+    // another format cannot leave them behind.
+    void clearHeaderFlags();
+    // Common end of both description-file recognisers: speed tables, the
+    // load address from the data when the description gives none, the init
+    // address, three info lines and the format text. False when the data is
+    // too short to hold its load address.
+    bool completeRawTune(std::uint32_t speedWord, const std::uint8_t* data,
+                         std::size_t dataLength, const char* formatText);
 
     SidTuneInfo info_;
     bool status_ = false;

@@ -1,4 +1,3 @@
-#include "tune/ByteOrder.h"
 #include "tune/InfoFileSyntax.h"
 #include "tune/SidTune.h"
 
@@ -122,20 +121,7 @@ bool SidTune::acceptsTextInfo(const std::uint8_t* data, std::size_t dataLength,
     }
     if (found == 0) return false;
 
-    speedWordToTables(speedWord);
-    if (info_.loadAddress == 0 && data != nullptr) {
-        if (dataLength < 2) {
-            info_.formatText = "ERROR: C64 data file is corrupt";
-            return false;
-        }
-        info_.loadAddress = readLe16(data);
-        dataOffset_ = 2;
-    }
-    if (info_.initAddress == 0) info_.initAddress = info_.loadAddress;
-
-    info_.infoLineCount = 3;
-    info_.formatText = "Raw plus TUNEBOX ASCII text file (SID)";
-    return true;
+    return completeRawTune(speedWord, data, dataLength, "Raw plus TUNEBOX ASCII text file (SID)");
 }
 
 } // namespace notecast

@@ -189,20 +189,7 @@ bool SidTune::acceptsTooltypeInfo(const std::uint8_t* data, std::size_t dataLeng
         return false;
     }
 
-    speedWordToTables(speedWord);
-    if (info_.loadAddress == 0 && data != nullptr) {
-        if (dataLength < 2) {
-            info_.formatText = "ERROR: C64 data file is corrupt";
-            return false;
-        }
-        info_.loadAddress = readLe16(data);
-        dataOffset_ = 2;
-    }
-    if (info_.initAddress == 0) info_.initAddress = info_.loadAddress;
-
-    info_.infoLineCount = 3;
-    info_.formatText = "Raw plus PlaySID icon tooltype file (INFO)";
-    return true;
+    return completeRawTune(speedWord, data, dataLength, "Raw plus PlaySID icon tooltype file (INFO)");
 }
 
 } // namespace notecast
