@@ -1,4 +1,5 @@
-// How voice frames become notes, bends and controllers.
+// How voice frames become notes, bends and controllers. The expected bodies
+// list the events of one moment on one line.
 #include "backend/MidiWriterRun.h"
 
 namespace notecast::test {
@@ -15,113 +16,80 @@ constexpr std::uint32_t kA4Up2 = 7700;  // 8232: E0 28 40
 TEST(MidiNoteMappingTest, NoteStartsWithItsFineTuningAndEndsTheVoicesPreviousNote) {
     MidiWriterRun run;
     run.open();
-    run.at(0);
-    run.gateOn(0, kA4);
-    run.at(100);
-    run.gateOn(0, 8940);  // C5 plus a little: bend 8196
+    run.at(0).gateOn(0, kA4);
+    run.at(100).gateOn(0, 8940);  // C5 plus a little: bend 8196
     EXPECT_EQ(run.finishBody(200),
-              "00 | E0 00 40\n"
-              "00 | 90 45 7F\n"
-              "14 | 80 45 7F\n"
-              "00 | E0 04 40\n"
-              "00 | 90 48 7F\n"
-              "14 | 80 48 7F\n"
-              "00 | FF 2F 00\n");
+              "00 | E0 00 40\n00 | 90 45 7F\n"
+              "14 | 80 45 7F\n00 | E0 04 40\n00 | 90 48 7F\n"
+              "14 | 80 48 7F\n00 | FF 2F 00\n");
 }
 
 TEST(MidiNoteMappingTest, GateOnWithoutFrequencyOrWaveformStartsWhenBothArrive) {
     MidiWriterRun run;
     run.open();
-    run.at(0);
-    run.gateOn(1, kA3);  // anchors tick 0
-    run.gateOn(0, 0);
-    run.at(20);
-    run.held(0, 0);
-    run.at(40);
-    run.held(0, kA4, 0x01);  // gate but no waveform
-    run.at(60);
-    run.held(0, kA4);
-    run.at(80);
-    run.held(0, kA4);
+    run.at(0).gateOn(1, kA3).gateOn(0, 0);  // voice 1 anchors tick 0
+    run.at(20).held(0, 0);
+    run.at(40).held(0, kA4, 0x01);  // gate but no waveform
+    run.at(60).held(0, kA4);
+    run.at(80).held(0, kA4);
     EXPECT_EQ(run.finishBody(100),
-              "00 | E1 00 40\n"
-              "00 | 91 39 7F\n"
-              "0C | E0 00 40\n"
-              "00 | 90 45 7F\n"
-              "08 | 80 45 7F\n"
-              "00 | 81 39 7F\n"
-              "00 | FF 2F 00\n");
+              "00 | E1 00 40\n00 | 91 39 7F\n"
+              "0C | E0 00 40\n00 | 90 45 7F\n"
+              "08 | 80 45 7F\n00 | 81 39 7F\n00 | FF 2F 00\n");
 }
 
 TEST(MidiNoteMappingTest, FrequencyIsTrackedByBendsUntilItBecomesZero) {
     MidiWriterRun run;
     run.open();
-    run.at(0);
-    run.gateOn(0, kA4Up1);
-    run.at(20);
-    run.held(0, kA4Up1);  // same bend: not sent again
-    run.at(40);
-    run.held(0, kA4Up2);
-    run.at(60);
-    run.writer->voiceGateOff(run.set(0, kA4, 0x40), 0);  // tracked in the release too
-    run.at(80);
-    run.held(0, 0, 0x43);  // no frequency, but synchronised: still sounding
-    run.held(0, 0, 0x45);  // ring modulated: likewise
-    run.at(100);
-    run.held(0, 0);
-    run.at(120);
-    run.held(0, kA4Up1);  // no note sounds, nothing to bend
+    run.at(0).gateOn(0, kA4Up1);
+    run.at(20).held(0, kA4Up1);  // same bend: not sent again
+    run.at(40).held(0, kA4Up2);
+    run.at(60).released(0, kA4);  // tracked in the release too
+    // No frequency, but synchronised or ring modulated: still sounding.
+    run.at(80).held(0, 0, 0x43).held(0, 0, 0x45);
+    run.at(100).held(0, 0);
+    run.at(120).held(0, kA4Up1);  // no note sounds, nothing to bend
     EXPECT_EQ(run.finishBody(140),
-              "00 | E0 15 40\n"
-              "00 | 90 45 7F\n"
+              "00 | E0 15 40\n00 | 90 45 7F\n"
               "08 | E0 28 40\n"
               "04 | E0 00 40\n"
               "08 | 80 45 7F\n"
               "08 | FF 2F 00\n");
 }
 
-TEST(MidiNoteMappingTest, InhibitedFrequencyChangesStartEveryNoteUnbentAndWarn) {
-    MidiWriterRun run;
-    run.settings.frequencyChangeLimit = 0;  // -if
-    auto& writer = run.open();
-    run.at(0);
-    run.gateOn(0, kA4Up1);
-    run.at(20);
-    run.held(0, kA4Up2);
-    run.at(40);
-    run.gateOn(0, 8940);
-    run.at(60);
-    run.held(0, 8960);
-    EXPECT_EQ(run.finishBody(80),
-              "00 | E0 00 40\n"
-              "00 | 90 45 7F\n"
-              "08 | 80 45 7F\n"
-              "00 | 90 48 7F\n"
-              "08 | 80 48 7F\n"
-              "00 | FF 2F 00\n");
-    EXPECT_EQ(writer.warningCount(), 2u);
-}
-
-TEST(MidiNoteMappingTest, BendAllowanceBelongsToEachVoicesNote) {
-    MidiWriterRun run;
-    run.settings.frequencyChangeLimit = 2;  // the start and one more
-    run.open();
-    run.at(0);
-    run.gateOn(0, kA4Up1);
-    run.at(20);
-    run.held(0, kA4Up2);
-    run.gateOn(1, kA3);  // another voice's note leaves voice 0's allowance alone
-    run.at(40);
-    run.held(0, kA4);
-    EXPECT_EQ(run.finishBody(60),
-              "00 | E0 15 40\n"
-              "00 | 90 45 7F\n"
-              "04 | E0 28 40\n"
-              "00 | E1 00 40\n"
-              "00 | 91 39 7F\n"
-              "08 | 80 45 7F\n"
-              "00 | 81 39 7F\n"
-              "00 | FF 2F 00\n");
+TEST(MidiNoteMappingTest, FrequencyChangeAllowanceBelongsToEachVoicesNote) {
+    // Voice 0 bends up twice and back while voice 1 starts a note; then a
+    // new note on voice 0 with a fine-tuning and a bend.
+    auto allowance = [](std::int32_t limit, std::uint32_t& warnings) {
+        MidiWriterRun run;
+        run.settings.frequencyChangeLimit = limit;
+        run.open();
+        run.at(0).gateOn(0, kA4Up1);
+        run.at(20).held(0, kA4Up2).gateOn(1, kA3);
+        run.at(40).held(0, kA4);
+        run.at(60).gateOn(0, 8940);
+        run.at(80).held(0, 8960);
+        const std::string body = run.finishBody(100);
+        warnings = run.writer->warningCount();
+        return body;
+    };
+    std::uint32_t warnings = 0;
+    // -if: every note starts unbent, with one warning each; nothing is bent.
+    EXPECT_EQ(allowance(0, warnings),
+              "00 | E0 00 40\n00 | 90 45 7F\n"
+              "04 | E1 00 40\n00 | 91 39 7F\n"
+              "08 | 80 45 7F\n00 | 90 48 7F\n"
+              "08 | 80 48 7F\n00 | 81 39 7F\n00 | FF 2F 00\n");
+    EXPECT_EQ(warnings, 3u);
+    // -if2: the start and one more per note; voice 1's note leaves voice
+    // 0's allowance alone, and the new note has a fresh one.
+    EXPECT_EQ(allowance(2, warnings),
+              "00 | E0 15 40\n00 | 90 45 7F\n"
+              "04 | E0 28 40\n00 | E1 00 40\n00 | 91 39 7F\n"
+              "08 | 80 45 7F\n00 | E0 04 40\n00 | 90 48 7F\n"
+              "04 | E0 08 40\n"
+              "04 | 80 48 7F\n00 | 81 39 7F\n00 | FF 2F 00\n");
+    EXPECT_EQ(warnings, 0u);
 }
 
 // A vibrato of one semitone either way, on exact table frequencies.
@@ -130,50 +98,31 @@ std::string vibrato(std::int32_t notes, std::int32_t threshold) {
     run.settings.pitchChangeNotes = notes;
     run.settings.pitchThreshold = threshold;
     run.open();
-    run.at(0);
-    run.gateOn(0, kA4);
-    const std::uint32_t steps[] = {kA4s, kA4, kG4s, kA4};
+    run.at(0).gateOn(0, kA4);
     std::uint32_t ms = 0;
-    for (std::uint32_t f : steps) {
-        run.at(ms += 20);
-        run.held(0, f);
-    }
+    for (std::uint32_t f : {kA4s, kA4, kG4s, kA4}) run.at(ms += 20).held(0, f);
     return run.finishBody(ms + 20);
 }
 
 TEST(MidiNoteMappingTest, PitchChangesBecomeNotesOrBendsByThreshold) {
     EXPECT_EQ(vibrato(-1, 1),
-              "00 | E0 00 40\n"
-              "00 | 90 45 7F\n"
-              "04 | 80 45 7F\n"
-              "00 | 90 46 7F\n"
-              "04 | 80 46 7F\n"
-              "00 | 90 45 7F\n"
-              "04 | 80 45 7F\n"
-              "00 | 90 44 7F\n"
-              "04 | 80 44 7F\n"
-              "00 | 90 45 7F\n"
-              "04 | 80 45 7F\n"
-              "00 | FF 2F 00\n");
+              "00 | E0 00 40\n00 | 90 45 7F\n"
+              "04 | 80 45 7F\n00 | 90 46 7F\n"
+              "04 | 80 46 7F\n00 | 90 45 7F\n"
+              "04 | 80 45 7F\n00 | 90 44 7F\n"
+              "04 | 80 44 7F\n00 | 90 45 7F\n"
+              "04 | 80 45 7F\n00 | FF 2F 00\n");
     // Below the threshold the vibrato is bent, and the bend is taken back
     // whenever the frequency returns to the note's own.
     EXPECT_EQ(vibrato(-1, 3),
-              "00 | E0 00 40\n"
-              "00 | 90 45 7F\n"
-              "04 | E0 55 40\n"
-              "04 | E0 00 40\n"
-              "04 | E0 2A 3F\n"
-              "04 | E0 00 40\n"
-              "04 | 80 45 7F\n"
-              "00 | FF 2F 00\n");
+              "00 | E0 00 40\n00 | 90 45 7F\n"
+              "04 | E0 55 40\n04 | E0 00 40\n04 | E0 2A 3F\n04 | E0 00 40\n"
+              "04 | 80 45 7F\n00 | FF 2F 00\n");
     // -p2n1: one new note per gate, then the pitch stays as it is.
     EXPECT_EQ(vibrato(1, 1),
-              "00 | E0 00 40\n"
-              "00 | 90 45 7F\n"
-              "04 | 80 45 7F\n"
-              "00 | 90 46 7F\n"
-              "10 | 80 46 7F\n"
-              "00 | FF 2F 00\n");
+              "00 | E0 00 40\n00 | 90 45 7F\n"
+              "04 | 80 45 7F\n00 | 90 46 7F\n"
+              "10 | 80 46 7F\n00 | FF 2F 00\n");
 }
 
 TEST(MidiNoteMappingTest, EnvelopeEndsNotesThatHaveDiedAway) {
@@ -181,62 +130,36 @@ TEST(MidiNoteMappingTest, EnvelopeEndsNotesThatHaveDiedAway) {
     run.settings.envelopeEmulation = true;
     run.settings.pitchChangeNotes = -1;
     run.open();
-    auto envelope = [&](std::uint32_t ms, std::uint32_t frequency, std::uint8_t control,
-                        std::uint8_t level, std::uint8_t state) {
-        run.at(ms);
-        auto& v = run.set(0, frequency, control);
-        v.envLevel = level;
-        v.envState = state;
-        run.writer->voiceEnvelope(v, 0);
-        // The pitch read at the level that ended the note must not start it again.
-        if (frequency != 0) run.writer->voiceHeld(v, 0);
-    };
-    run.at(0);
-    run.gateOn(0, kA4);
-    envelope(20, kA4, 0x41, 6, emu::kEnvSustain);   // still audible
-    envelope(40, kA4, 0x41, 5, emu::kEnvAttack);    // rising: keeps sounding
-    envelope(60, kA4, 0x41, 5, emu::kEnvSustain);   // ends
-    run.at(80);
-    run.gateOn(0, kA4);
-    envelope(100, kA4, 0x40, 4, emu::kEnvRelease);  // gate off and silent: ends
-    run.at(120);
-    run.gateOn(0, kA4);
-    envelope(140, 0, 0x41, 200, emu::kEnvSustain);  // no frequency: ends
+    // The pitch read at the level that ended a note must not start it again.
+    run.at(0).gateOn(0, kA4);
+    run.at(20).envelope(0, kA4, 0x41, 6, emu::kEnvSustain);   // still audible
+    run.at(40).envelope(0, kA4, 0x41, 5, emu::kEnvAttack);    // rising: keeps sounding
+    run.at(60).envelope(0, kA4, 0x41, 5, emu::kEnvSustain);   // ends
+    run.at(80).gateOn(0, kA4);
+    run.at(100).envelope(0, kA4, 0x40, 4, emu::kEnvRelease);  // gate off and silent: ends
+    run.at(120).gateOn(0, kA4);
+    run.at(140).envelope(0, 0, 0x41, 200, emu::kEnvSustain);  // no frequency: ends
     EXPECT_EQ(run.finishBody(160),
-              "00 | E0 00 40\n"
-              "00 | 90 45 7F\n"
-              "0C | 80 45 7F\n"
-              "04 | 90 45 7F\n"
-              "04 | 80 45 7F\n"
-              "04 | 90 45 7F\n"
-              "04 | 80 45 7F\n"
-              "04 | FF 2F 00\n");
+              "00 | E0 00 40\n00 | 90 45 7F\n"
+              "0C | 80 45 7F\n04 | 90 45 7F\n"
+              "04 | 80 45 7F\n04 | 90 45 7F\n"
+              "04 | 80 45 7F\n04 | FF 2F 00\n");
 }
 
 TEST(MidiNoteMappingTest, ExtraControllersCarryPulseWidthAndEnvelopeLevel) {
     MidiWriterRun run;
     run.settings.extraControllers = 1;
     run.open();
-    run.at(0);
-    run.gateOn(0, kA4);
-    for (std::uint32_t ms = 20; ms <= 60; ms += 20) {
-        run.at(ms);
-        auto& v = run.set(0, kA4);
-        v.pulseWidth = ms < 60 ? 0x800 : 0xFFF;
-        v.envLevel = ms < 40 ? 200 : 255;
-        v.envState = emu::kEnvDecay;
-        run.writer->voiceEnvelope(v, 0);
-        run.writer->voiceHeld(v, 0);
-    }
+    run.at(0).gateOn(0, kA4);
+    run.at(20).envelope(0, kA4, 0x41, 200, emu::kEnvDecay, 0x800);
+    run.at(40).envelope(0, kA4, 0x41, 255, emu::kEnvDecay, 0x800);
+    run.at(60).envelope(0, kA4, 0x41, 255, emu::kEnvDecay, 0xFFF);
     EXPECT_EQ(run.finishBody(80),
-              "00 | E0 00 40\n"
-              "00 | 90 45 7F\n"
-              "04 | B0 6F 64\n"
-              "00 | B0 6E 40\n"
+              "00 | E0 00 40\n00 | 90 45 7F\n"
+              "04 | B0 6F 64\n00 | B0 6E 40\n"
               "04 | B0 6F 7F\n"
               "04 | B0 6E 7F\n"
-              "04 | 80 45 7F\n"
-              "00 | FF 2F 00\n");
+              "04 | 80 45 7F\n00 | FF 2F 00\n");
 }
 
 TEST(MidiNoteMappingTest, MutedVoicesAndVoicesWithoutChannelPlayNothing) {
@@ -244,18 +167,9 @@ TEST(MidiNoteMappingTest, MutedVoicesAndVoicesWithoutChannelPlayNothing) {
     run.settings.muteVoice[0] = true;  // -m1
     run.channels.set(2, 0, -1);
     run.open();
-    run.at(0);
-    run.gateOn(0, kA4);
-    run.gateOn(2, kA4);
-    run.at(20);
-    run.held(0, kA4Up1);
-    run.held(2, kA4Up1);
-    run.gateOn(1, kA3);
-    EXPECT_EQ(run.finishBody(40),
-              "00 | E1 00 40\n"
-              "00 | 91 39 7F\n"
-              "04 | 81 39 7F\n"
-              "00 | FF 2F 00\n");
+    run.at(0).gateOn(0, kA4).gateOn(2, kA4);
+    run.at(20).held(0, kA4Up1).held(2, kA4Up1).gateOn(1, kA3);
+    EXPECT_EQ(run.finishBody(40), "00 | E1 00 40\n00 | 91 39 7F\n04 | 81 39 7F\n00 | FF 2F 00\n");
 }
 
 TEST(MidiNoteMappingTest, NoiseRulesDropDrumsAndDelayNoiseBursts) {
@@ -269,75 +183,45 @@ TEST(MidiNoteMappingTest, NoiseRulesDropDrumsAndDelayNoiseBursts) {
         run.instrument.noiseCount = 1;
         run.instrument.distinctCount = 2;
         run.open();
-        run.at(0);
         run.writer->setInstrument(1, 0, Instrument{});
-        run.writer->voiceGateOn(run.set(1, kA3), 1);  // anchors tick 0
+        run.writer->voiceGateOn(run.at(0).set(1, kA3), 1);  // anchors tick 0
         run.gateOn(0, kA4, 0x81);
-        run.at(20);
-        run.held(0, kA4, 0x81);
-        run.at(40);
-        run.held(0, kA4, 0x41);
+        run.at(20).held(0, kA4, 0x81);
+        run.at(40).held(0, kA4, 0x41);
         return run.finishBody(60);
     };
+    const std::string anchor = "00 | E1 00 40\n00 | 91 39 7F\n";
     // A noise burst before the tone: the note starts with the tone.
-    EXPECT_EQ(drum(0, {0x80, 0x40}),
-              "00 | E1 00 40\n"
-              "00 | 91 39 7F\n"
-              "08 | E0 00 40\n"
-              "00 | 90 45 7F\n"
-              "04 | 80 45 7F\n"
-              "00 | 81 39 7F\n"
-              "00 | FF 2F 00\n");
+    EXPECT_EQ(drum(0, {0x80, 0x40}), anchor + "08 | E0 00 40\n00 | 90 45 7F\n"
+                                              "04 | 80 45 7F\n00 | 81 39 7F\n00 | FF 2F 00\n");
     // Ending in noise: a drum, not played.
-    EXPECT_EQ(drum(1, {0x40, 0x80}),
-              "00 | E1 00 40\n"
-              "00 | 91 39 7F\n"
-              "0C | 81 39 7F\n"
-              "00 | FF 2F 00\n");
+    EXPECT_EQ(drum(1, {0x40, 0x80}), anchor + "0C | 81 39 7F\n00 | FF 2F 00\n");
     // From noise level 2 on every noise instrument plays at its gate.
-    EXPECT_EQ(drum(2, {0x80, 0x40}),
-              "00 | E1 00 40\n"
-              "00 | 91 39 7F\n"
-              "00 | E0 00 40\n"
-              "00 | 90 45 7F\n"
-              "0C | 80 45 7F\n"
-              "00 | 81 39 7F\n"
-              "00 | FF 2F 00\n");
+    EXPECT_EQ(drum(2, {0x80, 0x40}), anchor + "00 | E0 00 40\n00 | 90 45 7F\n"
+                                              "0C | 80 45 7F\n00 | 81 39 7F\n00 | FF 2F 00\n");
 }
 
 TEST(MidiNoteMappingTest, SampleNotesPlayMidiNote76OnTheSampleChannel) {
     MidiWriterRun run;
-    auto& writer = run.open();
-    run.at(0);
-    writer.sampleOn(10, 300);
-    run.at(100);
-    writer.sampleOn(10, 280);
-    run.at(200);
-    writer.sampleOff(10, 0);
-    run.at(220);
-    writer.sampleOff(10, 0);
+    run.open();
+    run.at(0).sampleOn(10, 300);
+    run.at(100).sampleOn(10, 280);
+    run.at(200).sampleOff(10);
+    run.at(220).sampleOff(10);
     const auto listing = run.finish(300);
     EXPECT_EQ(joinLines(std::vector<std::string>(listing.begin() + 6, listing.end())),
               "00 | 9A 4C 7F\n"
-              "14 | 8A 4C 7F\n"
-              "00 | 9A 4C 7F\n"
+              "14 | 8A 4C 7F\n00 | 9A 4C 7F\n"
               "14 | 8A 4C 7F\n"
               "14 | FF 2F 00\n");
 
     // A sample before the first voice note lies before tick 0.
     MidiWriterRun early;
     early.open();
-    early.at(100);
-    early.writer->sampleOn(10, 300);
-    early.at(500);
-    early.gateOn(0, kA4);
-    EXPECT_EQ(early.finishBody(600),
-              "00 | 9A 4C 7F\n"
-              "00 | E0 00 40\n"
-              "00 | 90 45 7F\n"
-              "14 | 80 45 7F\n"
-              "00 | 8A 4C 7F\n"
-              "00 | FF 2F 00\n");
+    early.at(100).sampleOn(10, 300);
+    early.at(500).gateOn(0, kA4);
+    EXPECT_EQ(early.finishBody(600), "00 | 9A 4C 7F\n00 | E0 00 40\n00 | 90 45 7F\n"
+                                     "14 | 80 45 7F\n00 | 8A 4C 7F\n00 | FF 2F 00\n");
 }
 
 } // namespace

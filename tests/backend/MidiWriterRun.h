@@ -44,20 +44,51 @@ struct MidiWriterRun {
         return *writer;
     }
 
-    void at(std::uint32_t ms) { writer->clock().setTime(ms / 1000, ms % 1000 * 1000); }
+    // The calls below return the run, so that one moment reads as one line:
+    // run.at(20).held(0, f).gateOn(1, g);
+    MidiWriterRun& at(std::uint32_t ms) {
+        writer->clock().setTime(ms / 1000, ms % 1000 * 1000);
+        return *this;
+    }
 
     emu::SidVoice& set(int v, std::uint32_t frequency, std::uint8_t control = 0x41) {
         voice[v].frequencyRegister = frequency;
         voice[v].control = control;
         return voice[v];
     }
-    void gateOn(int v, std::uint32_t frequency, std::uint8_t control = 0x41) {
+    MidiWriterRun& gateOn(int v, std::uint32_t frequency, std::uint8_t control = 0x41) {
         set(v, frequency, control);
         writer->setInstrument(v, 0, instrument);
         writer->voiceGateOn(voice[v], v);
+        return *this;
     }
-    void held(int v, std::uint32_t frequency, std::uint8_t control = 0x41) {
+    MidiWriterRun& held(int v, std::uint32_t frequency, std::uint8_t control = 0x41) {
         writer->voiceHeld(set(v, frequency, control), v);
+        return *this;
+    }
+    MidiWriterRun& released(int v, std::uint32_t frequency, std::uint8_t control = 0x40) {
+        writer->voiceGateOff(set(v, frequency, control), v);
+        return *this;
+    }
+    // A frame with the envelope emulation: the envelope call, then (with a
+    // frequency) the pitch.
+    MidiWriterRun& envelope(int v, std::uint32_t frequency, std::uint8_t control, std::uint8_t level,
+                            std::uint8_t state, std::uint16_t pulseWidth = 0) {
+        emu::SidVoice& r = set(v, frequency, control);
+        r.envLevel = level;
+        r.envState = state;
+        r.pulseWidth = pulseWidth;
+        writer->voiceEnvelope(r, v);
+        if (frequency != 0) writer->voiceHeld(r, v);
+        return *this;
+    }
+    MidiWriterRun& sampleOn(int channel, int period) {
+        writer->sampleOn(channel, period);
+        return *this;
+    }
+    MidiWriterRun& sampleOff(int channel) {
+        writer->sampleOff(channel, 0);
+        return *this;
     }
 
     std::vector<std::string> finish(std::uint32_t ms) {

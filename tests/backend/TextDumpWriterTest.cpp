@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <tuple>
 #include <vector>
 
 namespace notecast {
@@ -37,6 +38,9 @@ VoiceFrame off(const emu::SidVoice& v) { return {Gate::Off, v}; }
 
 using Frame = std::array<VoiceFrame, 3>;
 
+// A frame in which only voice 1 sounds.
+Frame solo(const VoiceFrame& voice1) { return {voice1, off(kSilent), off(kSilent)}; }
+
 const std::string kHeader =
     "Cybernoid II - NOTECAST Text/SID Dump\n"
     "\n"
@@ -59,19 +63,28 @@ const std::string kHeader =
 class TextDumpTest : public ::testing::Test {
 protected:
     ConverterSettings settings;
+    int cutoff = 0x7F0, resonance = 15, routing = 5, mode = 0x10;  // L__ 1_3 7f0 f
 
     TextDumpTest() { settings.outputMode = 1; }
 
-    // Writes the frames 20 ms apart, filter L__ 1_3 7f0 f; returns the file.
-    std::string dump(const std::vector<Frame>& frames) {
+    std::string header() const {
+        std::string h = kHeader;
+        if (settings.timeFormat == 0)
+            h.replace(h.find("minute:second.hundredth"), 23, "minute:second.frame");
+        return h;
+    }
+
+    // Writes the frames 20 ms apart from `startUs` on; returns the file.
+    std::string dump(const std::vector<Frame>& frames, std::uint64_t startUs = 0) {
         auto path = test::scratchDir("textdump") / "out.txt";
         TextDumpWriter w(settings);
         EXPECT_TRUE(w.open(path.string(), "Cybernoid II"));
-        std::uint32_t us = 0;
+        std::uint64_t us = startUs;
         for (const Frame& f : frames) {
-            w.clock().setTime(us / 1000000, us % 1000000);
+            w.clock().setTime(static_cast<std::uint32_t>(us / 1000000),
+                              static_cast<std::uint32_t>(us % 1000000));
             w.beginFrame();
-            w.setFilter(0x7F0, 15, 5, 0x10);
+            w.setFilter(cutoff, resonance, routing, mode);
             for (int v = 0; v < 3; ++v) {
                 const VoiceFrame& vf = f[static_cast<std::size_t>(v)];
                 switch (vf.gate) {
@@ -88,10 +101,11 @@ protected:
         return {bytes.begin(), bytes.end()};
     }
 
-    std::string body(const std::vector<Frame>& frames) {
-        std::string text = dump(frames);
-        EXPECT_EQ(text.compare(0, kHeader.size(), kHeader), 0) << text;
-        return text.size() >= kHeader.size() ? text.substr(kHeader.size()) : text;
+    std::string body(const std::vector<Frame>& frames, std::uint64_t startUs = 0) {
+        const std::string text = dump(frames, startUs);
+        const std::string h = header();
+        EXPECT_EQ(text.compare(0, h.size(), h), 0) << text;
+        return text.size() >= h.size() ? text.substr(h.size()) : text;
     }
 
     // The six-character note column of voice 1, one entry per frame.
@@ -103,28 +117,17 @@ protected:
     }
 
     std::string timeColumn(std::uint32_t seconds, std::uint32_t micro) {
-        auto path = test::scratchDir("textdump-time") / "out.txt";
-        TextDumpWriter w(settings);
-        EXPECT_TRUE(w.open(path.string(), "T"));
-        w.clock().setTime(seconds, micro);
-        w.beginFrame();
-        w.endFrame();
-        w.close();
-        auto bytes = test::readFile(path);
-        std::string text(bytes.begin(), bytes.end());
-        std::string last = text.substr(text.rfind('=') + 2);
-        return last.substr(0, last.find("  "));
+        const std::string text = body({solo(off(kSilent))}, seconds * 1000000ull + micro);
+        return text.substr(0, text.find("  "));
     }
 };
 
+using Column = std::vector<std::string>;
+
 TEST_F(TextDumpTest, HeaderBlockNoWarningsAndUncreatableFiles) {
     EXPECT_EQ(dump({}), kHeader);
-
     settings.timeFormat = 0;
-    std::string cake = dump({});
-    std::string expected = kHeader;
-    expected.replace(expected.find("minute:second.hundredth"), 23, "minute:second.frame");
-    EXPECT_EQ(cake, expected);
+    EXPECT_EQ(dump({}), header());
 
     TextDumpWriter w(settings);
     std::string warnings = "stale";
@@ -135,16 +138,14 @@ TEST_F(TextDumpTest, HeaderBlockNoWarningsAndUncreatableFiles) {
 }
 
 TEST_F(TextDumpTest, TimeColumnRoundsAndCarries) {
-    EXPECT_EQ(timeColumn(0, 4999), "00:00.00");
-    EXPECT_EQ(timeColumn(0, 5000), "00:00.01");
-    EXPECT_EQ(timeColumn(119, 996000), "02:00.00");
-    EXPECT_EQ(timeColumn(59, 995000), "01:00.00");
-    EXPECT_EQ(timeColumn(6000, 0), "100:00.00");
-
+    const std::tuple<std::uint32_t, std::uint32_t, const char*> hundredths[] = {
+        {0, 4999, "00:00.00"},      {0, 5000, "00:00.01"},     {119, 996000, "02:00.00"},
+        {59, 995000, "01:00.00"},   {6000, 0, "100:00.00"}};
+    for (auto [s, us, text] : hundredths) EXPECT_EQ(timeColumn(s, us), text);
     settings.timeFormat = 0;
-    EXPECT_EQ(timeColumn(12, 330000), "00:12.09");
-    EXPECT_EQ(timeColumn(12, 995000), "00:13.00");
-    EXPECT_EQ(timeColumn(12, 985000), "00:12.29");
+    const std::tuple<std::uint32_t, std::uint32_t, const char*> frames[] = {
+        {12, 330000, "00:12.09"}, {12, 995000, "00:13.00"}, {12, 985000, "00:12.29"}};
+    for (auto [s, us, text] : frames) EXPECT_EQ(timeColumn(s, us), text);
 }
 
 TEST_F(TextDumpTest, FrameLinesShowStartsHeldNotesAndSilence) {
@@ -170,68 +171,56 @@ TEST_F(TextDumpTest, FrameLinesShowStartsHeldNotesAndSilence) {
               "   0 20 00f0 --  L__ 1_3 7f0 f\n");
 }
 
-TEST_F(TextDumpTest, GermanAndEnglishNoteNames) {
-    // Notes 58 (A#/Bb), 59 (H/B), 61 (C#/Db) and 36 (C-3).
-    const std::vector<Frame> frames = {
-        {on(sid(7938, 0, 0x11, 0, 0)), off(kSilent), off(kSilent)},
-        {on(sid(8410, 0, 0x11, 0, 0)), off(kSilent), off(kSilent)},
-        {on(sid(9439, 0, 0x11, 0, 0)), off(kSilent), off(kSilent)},
-        {on(sid(2226, 0, 0x11, 0, 0)), off(kSilent), off(kSilent)},
-    };
-    EXPECT_EQ(noteColumn(frames), (std::vector<std::string>{">A#4< ", ">H-4< ", ">C#5< ", ">C-3< "}));
-    settings.englishNotes = true;
-    EXPECT_EQ(noteColumn(frames), (std::vector<std::string>{">Bb4< ", ">B-4< ", ">Db5< ", ">C-3< "}));
-}
-
 TEST_F(TextDumpTest, EnvelopeLevelColumnAndSilentEnvelopes) {
     settings.envelopeEmulation = true;
+    cutoff = 0x123, resonance = 0, routing = 2, mode = 0x60;
     const std::string text = body({
-        {on(sid(7492, 0, 0x11, 0x22, 0x80, 0x00)), off(kSilent), off(kSilent)},
-        {held(sid(7492, 0, 0x11, 0x22, 0x80, 0xC4)), off(kSilent), off(kSilent)},
-        {off(sid(7492, 0, 0x10, 0x22, 0x80, 0x01)), off(kSilent), off(kSilent)},
-        {off(sid(7492, 0, 0x10, 0x22, 0x80, 0x00)), off(kSilent), off(kSilent)},
+        solo(on(sid(7492, 0, 0x11, 0x22, 0x80, 0x00))),
+        solo(held(sid(7492, 0, 0x11, 0x22, 0x80, 0xC4))),
+        solo(off(sid(7492, 0, 0x10, 0x22, 0x80, 0x01))),
+        solo(off(sid(7492, 0, 0x10, 0x22, 0x80, 0x00))),
     });
     EXPECT_EQ(text,
-              "00:00.00  >A-4<  440    0 10 2280 00   ---     0    0 00 0000 00   ---     0    0 00 0000 00  L__ 1_3 7f0 f\n"
-              "00:00.02   +++   440    0 10 2280 c4   ---     0    0 00 0000 00   ---     0    0 00 0000 00  L__ 1_3 7f0 f\n"
-              "00:00.04   +++   440    0 10 2280 01   ---     0    0 00 0000 00   ---     0    0 00 0000 00  L__ 1_3 7f0 f\n"
-              "00:00.06   ---   440    0 10 2280 00   ---     0    0 00 0000 00   ---     0    0 00 0000 00  L__ 1_3 7f0 f\n");
+              "00:00.00  >A-4<  440    0 10 2280 00   ---     0    0 00 0000 00   ---     0    0 00 0000 00  _BH _2_ 123 0\n"
+              "00:00.02   +++   440    0 10 2280 c4   ---     0    0 00 0000 00   ---     0    0 00 0000 00  _BH _2_ 123 0\n"
+              "00:00.04   +++   440    0 10 2280 01   ---     0    0 00 0000 00   ---     0    0 00 0000 00  _BH _2_ 123 0\n"
+              "00:00.06   ---   440    0 10 2280 00   ---     0    0 00 0000 00   ---     0    0 00 0000 00  _BH _2_ 123 0\n");
+}
+
+TEST_F(TextDumpTest, GermanAndEnglishNoteNames) {
+    // Notes 58 (A#/Bb), 59 (H/B), 61 (C#/Db) and 36 (C-3).
+    std::vector<Frame> frames;
+    for (std::uint32_t f : {7938, 8410, 9439, 2226}) frames.push_back(solo(on(sid(f, 0, 0x11, 0, 0))));
+    EXPECT_EQ(noteColumn(frames), (Column{">A#4< ", ">H-4< ", ">C#5< ", ">C-3< "}));
+    settings.englishNotes = true;
+    EXPECT_EQ(noteColumn(frames), (Column{">Bb4< ", ">B-4< ", ">Db5< ", ">C-3< "}));
 }
 
 TEST_F(TextDumpTest, AlwaysShowNotesNamesEachNewNearestNote) {
     settings.alwaysShowNotes = true;
-    const std::vector<Frame> frames = {
-        {on(sid(7492, 0, 0x21, 0, 0)), off(kSilent), off(kSilent)},
-        {held(sid(7500, 0, 0x21, 0, 0)), off(kSilent), off(kSilent)},  // still A-4
-        {held(sid(7930, 0, 0x21, 0, 0)), off(kSilent), off(kSilent)},  // now A#4
-        {held(sid(7940, 0, 0x21, 0, 0)), off(kSilent), off(kSilent)},
-        {off(sid(7492, 0, 0x20, 0, 0)), off(kSilent), off(kSilent)},   // back to A-4, released
-        {off(sid(7492, 0, 0x00, 0, 0)), off(kSilent), off(kSilent)},
-    };
-    EXPECT_EQ(noteColumn(frames), (std::vector<std::string>{">A-4< ", " +++  ", " A#4  ", " +++  ",
-                                                            " A-4  ", " ---  "}));
+    EXPECT_EQ(noteColumn({
+                  solo(on(sid(7492, 0, 0x21, 0, 0))),
+                  solo(held(sid(7500, 0, 0x21, 0, 0))),  // still A-4
+                  solo(held(sid(7930, 0, 0x21, 0, 0))),  // now A#4
+                  solo(held(sid(7940, 0, 0x21, 0, 0))),
+                  solo(off(sid(7492, 0, 0x20, 0, 0))),   // back to A-4, released
+                  solo(off(sid(7492, 0, 0x00, 0, 0))),
+              }),
+              (Column{">A-4< ", " +++  ", " A#4  ", " +++  ", " A-4  ", " ---  "}));
 }
 
 TEST_F(TextDumpTest, PitchChangesAsNotesWithinTheirBudget) {
-    auto a = sid(7492, 0, 0x41, 0, 0);
-    auto b = sid(7938, 0, 0x41, 0, 0);
-    const std::vector<Frame> alternating = {
-        {on(a), off(kSilent), off(kSilent)},   {held(b), off(kSilent), off(kSilent)},
-        {held(a), off(kSilent), off(kSilent)}, {held(b), off(kSilent), off(kSilent)},
-        {held(b), off(kSilent), off(kSilent)},
-    };
+    const auto a = sid(7492, 0, 0x41, 0, 0);
+    const auto b = sid(7938, 0, 0x41, 0, 0);
+    const std::vector<Frame> alternating = {solo(on(a)), solo(held(b)), solo(held(a)),
+                                            solo(held(b)), solo(held(b))};
     // Without -p2n a held note never shows a new pitch.
-    EXPECT_EQ(noteColumn(alternating),
-              (std::vector<std::string>{">A-4< ", " +++  ", " +++  ", " +++  ", " +++  "}));
-
+    EXPECT_EQ(noteColumn(alternating), (Column{">A-4< ", " +++  ", " +++  ", " +++  ", " +++  "}));
     settings.pitchChangeNotes = -1;
-    EXPECT_EQ(noteColumn(alternating),
-              (std::vector<std::string>{">A-4< ", ">A#4< ", ">A-4< ", ">A#4< ", " +++  "}));
-
+    EXPECT_EQ(noteColumn(alternating), (Column{">A-4< ", ">A#4< ", ">A-4< ", ">A#4< ", " +++  "}));
     // Two per note: the third change stays a held note.
     settings.pitchChangeNotes = 2;
-    EXPECT_EQ(noteColumn(alternating),
-              (std::vector<std::string>{">A-4< ", ">A#4< ", ">A-4< ", " +++  ", " +++  "}));
+    EXPECT_EQ(noteColumn(alternating), (Column{">A-4< ", ">A#4< ", ">A-4< ", " +++  ", " +++  "}));
 
     // Frames without a change leave the budget alone, and each voice has its
     // own: voice 3 starting notes and voice 2 being silent change nothing
@@ -244,20 +233,14 @@ TEST_F(TextDumpTest, PitchChangesAsNotesWithinTheirBudget) {
         {held(b), off(kSilent), held(c)}, {on(b), off(kSilent), held(c)},
         {held(a), off(kSilent), held(c)},
     };
-    EXPECT_EQ(noteColumn(busy),
-              (std::vector<std::string>{">A-4< ", " +++  ", " +++  ", ">A#4< ", " +++  ", ">A-4< ",
+    EXPECT_EQ(noteColumn(busy), (Column{">A-4< ", " +++  ", " +++  ", ">A#4< ", " +++  ", ">A-4< ",
                                         " +++  ", ">A#4< ", ">A-4< "}));
 }
 
 TEST_F(TextDumpTest, GateOnWithoutFrequencyStartsWhenThePitchArrives) {
-    const std::vector<Frame> frames = {
-        {on(sid(0, 0, 0x41, 0, 0)), off(kSilent), off(kSilent)},
-        {held(sid(0, 0, 0x41, 0, 0)), off(kSilent), off(kSilent)},
-        {held(sid(7492, 0, 0x41, 0, 0)), off(kSilent), off(kSilent)},
-        {held(sid(7492, 0, 0x41, 0, 0)), off(kSilent), off(kSilent)},
-    };
-    EXPECT_EQ(noteColumn(frames),
-              (std::vector<std::string>{" ---  ", " ---  ", ">A-4< ", " +++  "}));
+    const auto silent = sid(0, 0, 0x41, 0, 0), a = sid(7492, 0, 0x41, 0, 0);
+    EXPECT_EQ(noteColumn({solo(on(silent)), solo(held(silent)), solo(held(a)), solo(held(a))}),
+              (Column{" ---  ", " ---  ", ">A-4< ", " +++  "}));
 }
 
 } // namespace

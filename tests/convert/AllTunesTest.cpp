@@ -1,6 +1,6 @@
-// Every real tune of the shared collection converts, to the text dump and to
-// MIDI, within its playing time: no hang, no crash, one well-formed line per
-// frame.
+// Every real tune of the shared collection converts to the text dump within
+// its playing time: no hang, no crash, one well-formed line per frame. (The
+// MIDI files of the same tunes are read back by the MIDI file check.)
 #include "convert/Converter.h"
 #include "support/TestSupport.h"
 #include "tune/SidTune.h"
@@ -18,43 +18,36 @@ constexpr std::uint32_t kSeconds = 30;
 constexpr std::size_t kHeaderLines = 17;
 constexpr std::size_t kLineLength = 107;
 
-std::vector<fs::path> tunes() {
-    std::vector<fs::path> out;
-    const fs::path dir = test::sharedFile("psid");
-    if (dir.empty()) return out;
-    for (const auto& entry : fs::directory_iterator(dir))
-        if (entry.path().extension() == ".sid") out.push_back(entry.path());
-    std::sort(out.begin(), out.end());
-    return out;
-}
-
 std::uint32_t centiseconds(const std::string& time) {
     return static_cast<std::uint32_t>(std::stoul(time.substr(0, 2)) * 6000 +
                                       std::stoul(time.substr(3, 2)) * 100 + std::stoul(time.substr(6, 2)));
 }
 
-TEST(AllTunes, ConvertToTextAndMidi) {
-    const std::vector<fs::path> files = tunes();
-    if (files.empty()) GTEST_SKIP() << "shared test data absent";
-    const fs::path dir = test::scratchDir("all-tunes");
+TEST(AllTunes, ConvertToText) {
+    const fs::path dir = test::sharedFile("psid");
+    NOTECAST_REQUIRE_SHARED(dir);
+    std::vector<fs::path> files;
+    for (const auto& entry : fs::directory_iterator(dir))
+        if (entry.path().extension() == ".sid") files.push_back(entry.path());
+    std::sort(files.begin(), files.end());
+    ASSERT_FALSE(files.empty());
+    const fs::path out = test::scratchDir("all-tunes");
 
     for (const fs::path& file : files) {
         SCOPED_TRACE(file.filename().string());
         SidTune tune(file.string().c_str());
         ASSERT_TRUE(tune.status()) << tune.getInfo().statusText;
-        const int song = tune.getInfo().startSong;
-
-        // Text, with envelopes and samples: every path of the replay.
+        // With envelopes and samples: every path of the replay.
         ConverterSettings settings;
         settings.outputMode = 1;
         settings.playSeconds = kSeconds;
         settings.envelopeEmulation = true;
         settings.captureSamples = true;
-        const fs::path text = dir / (file.stem().string() + ".txt");
+        const fs::path text = out / (file.stem().string() + ".txt");
         {
             Converter converter;
             converter.configure(settings);
-            converter.initSong(tune, song);
+            converter.initSong(tune, tune.getInfo().startSong);
             converter.run(text.string(), true, nullptr);
         }
         std::ifstream in(text);
@@ -72,20 +65,6 @@ TEST(AllTunes, ConvertToTextAndMidi) {
         // starts before the end of the playing time.
         EXPECT_GE(count, kHeaderLines + kSeconds * 25);
         EXPECT_LE(last, kSeconds * 100);
-
-        settings.outputMode = 0;
-        settings.envelopeEmulation = false;
-        settings.captureSamples = false;
-        const fs::path midi = dir / (file.stem().string() + ".mid");
-        {
-            Converter converter;
-            converter.configure(settings);
-            converter.initSong(tune, song);
-            converter.run(midi.string(), true, nullptr);
-        }
-        const std::vector<std::uint8_t> bytes = test::readFile(midi);
-        ASSERT_GE(bytes.size(), 4u);
-        EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 4), "MThd");
     }
 }
 

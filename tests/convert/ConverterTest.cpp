@@ -1,6 +1,7 @@
 // Whole conversions of small tunes written for the purpose, to the text dump.
 #include "convert/Converter.h"
 #include "support/TestSupport.h"
+#include "tune/MusSong.h"
 #include "tune/SidTune.h"
 
 #include <gtest/gtest.h>
@@ -31,17 +32,6 @@ public:
     void end() override { events.push_back("end"); }
 };
 
-// A tune record as a MUS file gives it: no title, text lines instead.
-class UntitledTune : public SidTune {
-public:
-    using SidTune::SidTune;
-    void setText(const char* firstLine) {
-        info_.titleText = nullptr;
-        info_.infoLineCount = firstLine ? 1 : 0;
-        info_.infoLines[0] = firstLine;
-    }
-};
-
 std::vector<std::string> lines(const std::filesystem::path& path) {
     auto bytes = test::readFile(path);
     std::istringstream in(std::string(bytes.begin(), bytes.end()));
@@ -57,32 +47,47 @@ protected:
     ConverterSettings settings;
     std::filesystem::path dir = test::scratchDir("converter");
     std::vector<std::uint8_t> file;
-    std::unique_ptr<UntitledTune> tune;
+    std::unique_ptr<SidTune> tune;
     Converter converter;
+    RecordingProgress progress;
 
     ConverterTest() {
         settings.outputMode = 1;
         settings.playSeconds = 1;
     }
 
-    void load(const std::vector<std::uint8_t>& code, std::uint16_t play) {
-        test::PsidBuilder psid;
-        psid.name = "Held Note";
-        psid.play = play;
-        psid.code = code;
-        file = psid.build();
-        tune = std::make_unique<UntitledTune>(file.data(), file.size());
+    // Loads the tune file (the held note when none is given) and sets up song 1.
+    void load(std::vector<std::uint8_t> data = {}) {
+        if (data.empty()) {
+            test::PsidBuilder psid;
+            psid.name = "Held Note";
+            psid.play = 0x101A;
+            psid.code = kHeldNote;
+            data = psid.build();
+        }
+        file = std::move(data);
+        tune = std::make_unique<SidTune>(file.data(), file.size());
         ASSERT_TRUE(tune->status());
         converter.configure(settings);
         converter.initSong(*tune, 1);
     }
 
     std::string output(const char* name = "out.txt") { return (dir / name).string(); }
+
+    // Runs expecting the back end's error.
+    void runFails(const std::string& name, int code, const std::string& message) {
+        try {
+            converter.run(name, false, nullptr);
+            ADD_FAILURE() << "no error";
+        } catch (const BackEnd::Error& e) {
+            EXPECT_EQ(e.code, code);
+            EXPECT_EQ(e.message, message);
+        }
+    }
 };
 
 TEST_F(ConverterTest, ANoteHeldForTheWholeRunIsOneNote) {
-    load(kHeldNote, 0x101A);
-    RecordingProgress progress;
+    load();
     converter.run(output(), false, &progress);
 
     auto text = lines(output());
@@ -104,36 +109,29 @@ TEST_F(ConverterTest, ANoteHeldForTheWholeRunIsOneNote) {
 
 TEST_F(ConverterTest, PlayingTimeZeroWritesTheHeaderOnly) {
     settings.playSeconds = 0;
-    load(kHeldNote, 0x101A);
-    RecordingProgress progress;
+    load();
     converter.run(output(), false, &progress);
     EXPECT_EQ(lines(output()).size(), kHeaderLines);
     EXPECT_EQ(progress.events, (std::vector<std::string>{"begin 0", "end"}));
 }
 
-TEST_F(ConverterTest, TitleComesFromTheTuneOrItsFirstTextLine) {
-    load(kHeldNote, 0x101A);
-    tune->setText("Bach Brand 3");
+TEST_F(ConverterTest, AMusSongIsNamedAfterItsFirstTextLine) {
+    // A MUS song has text lines but no title; without text the name is empty.
     settings.playSeconds = 0;
-    converter.configure(settings);
-    converter.run(output("a.txt"), false, nullptr);
-    EXPECT_EQ(lines(output("a.txt"))[0], "Bach Brand 3 - NOTECAST Text/SID Dump");
-
-    tune->setText(nullptr);
-    converter.run(output("b.txt"), false, nullptr);
-    EXPECT_EQ(lines(output("b.txt"))[0], " - NOTECAST Text/SID Dump");
+    for (auto [text, name] : {std::pair{"BACH BRAND 3\rJ S BACH\r", "BACH BRAND 3"}, std::pair{"", ""}}) {
+        test::mus::Song song;
+        song.voices[0] = test::mus::note(test::mus::kQuarter, test::mus::pitch('C', 4));
+        song.text = test::mus::bytes(text);
+        load(song.build());
+        converter.run(output(), true, nullptr);
+        EXPECT_EQ(lines(output())[0], std::string(name) + " - NOTECAST Text/SID Dump");
+    }
 }
 
 TEST_F(ConverterTest, ExistingAndUncreatableFilesAreReportedBeforeAnyFrame) {
-    load(kHeldNote, 0x101A);
+    load();
     test::writeFile(output(), std::string("keep me"));
-    try {
-        converter.run(output(), false, nullptr);
-        FAIL() << "no error";
-    } catch (const BackEnd::Error& e) {
-        EXPECT_EQ(e.code, 2);
-        EXPECT_EQ(e.message, "File already exists: " + output());
-    }
+    runFails(output(), 2, "File already exists: " + output());
     EXPECT_EQ(test::readFile(output()).size(), 7u);
 
     // Allowed now: the run starts from the freshly initialised song.
@@ -143,29 +141,12 @@ TEST_F(ConverterTest, ExistingAndUncreatableFilesAreReportedBeforeAnyFrame) {
     EXPECT_EQ(text[kHeaderLines].substr(10, 5), ">A-4<");
 
     const std::string missing = (dir / "no" / "such" / "out.txt").string();
-    try {
-        converter.run(missing, false, nullptr);
-        FAIL() << "no error";
-    } catch (const BackEnd::Error& e) {
-        EXPECT_EQ(e.code, 3);
-        EXPECT_EQ(e.message, "Could not create file: " + missing);
-    }
+    runFails(missing, 3, "Could not create file: " + missing);
 }
 
-TEST(ConverterSetupTest, RunWithoutASongIsAnErrorNotACrash) {
-    Converter converter;
-    ConverterSettings settings;
-    settings.outputMode = 1;
-    settings.playSeconds = 1;
+TEST_F(ConverterTest, RunWithoutASongIsAnErrorNotACrash) {
     converter.configure(settings);
-    const std::string out = (test::scratchDir("converter-nosong") / "out.txt").string();
-    try {
-        converter.run(out, false, nullptr);
-        FAIL() << "no error";
-    } catch (const BackEnd::Error& e) {
-        EXPECT_EQ(e.code, 1);
-        EXPECT_EQ(e.message, "EmuEngine: Emulator engine components not ready!");
-    }
+    runFails(output(), 1, "EmuEngine: Emulator engine components not ready!");
 }
 
 } // namespace

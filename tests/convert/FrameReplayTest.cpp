@@ -126,28 +126,28 @@ TEST_F(FrameReplayTest, GateEdgesDecideBetweenStartHeldAndRelease) {
 }
 
 TEST_F(FrameReplayTest, HardSyncTakesTheSourcePitchUnlessItIsAnOctaveAbove) {
+    // Voice 2 (at 500) is synced by voice 1 and syncs voice 3.
     struct Case {
         const char* what;
-        Frame frame;
-        const char* voice2;  // voice 2 is synced by voice 1 and syncs voice 3
+        std::uint16_t sourceFreq;
+        std::uint8_t sourceCtrl, ctrl2, ctrl3;
+        int freq, sync;  // what voice 2 is played with
     };
     const Case cases[] = {
-        {"source an octave above", Frame().freq(0, 1000).ctrl(0, 0x40).freq(1, 500).ctrl(1, 0x42).ctrl(2, 0x42),
-         "gateOff 1 freq=500 sync=0 level=0 state=14"},
-        {"source less than an octave above", Frame().freq(0, 999).ctrl(0, 0x40).freq(1, 500).ctrl(1, 0x42).ctrl(2, 0x42),
-         "gateOff 1 freq=999 sync=1 level=0 state=14"},
-        {"next voice not synced", Frame().freq(0, 1000).ctrl(0, 0x40).freq(1, 500).ctrl(1, 0x42).ctrl(2, 0x40),
-         "gateOff 1 freq=1000 sync=1 level=0 state=14"},
-        {"source in test mode", Frame().freq(0, 1000).ctrl(0, 0x48).freq(1, 500).ctrl(1, 0x42).ctrl(2, 0x42),
-         "gateOff 1 freq=1000 sync=1 level=0 state=14"},
-        {"source stopped", Frame().freq(0, 0).ctrl(0, 0x40).freq(1, 500).ctrl(1, 0x42).ctrl(2, 0x42),
-         "gateOff 1 freq=0 sync=1 level=0 state=14"},
-        {"no sync bit", Frame().freq(0, 0).ctrl(0, 0x40).freq(1, 500).ctrl(1, 0x40).ctrl(2, 0x42),
-         "gateOff 1 freq=500 sync=0 level=0 state=14"},
+        {"source an octave above", 1000, 0x40, 0x42, 0x42, 500, 0},
+        {"source less than an octave above", 999, 0x40, 0x42, 0x42, 999, 1},
+        {"next voice not synced", 1000, 0x40, 0x42, 0x40, 1000, 1},
+        {"source in test mode", 1000, 0x48, 0x42, 0x42, 1000, 1},
+        {"source stopped", 0, 0x40, 0x42, 0x42, 0, 1},
+        {"no sync bit", 0, 0x40, 0x40, 0x42, 500, 0},
     };
     for (const Case& c : cases) {
         engine.reset();
-        EXPECT_EQ(replay({c.frame}, 1), Calls{c.voice2}) << c.what;
+        const Frame frame =
+            Frame().freq(0, c.sourceFreq).ctrl(0, c.sourceCtrl).freq(1, 500).ctrl(1, c.ctrl2).ctrl(2, c.ctrl3);
+        EXPECT_EQ(replay({frame}, 1), Calls{"gateOff 1 freq=" + std::to_string(c.freq) + " sync=" +
+                                            std::to_string(c.sync) + " level=0 state=14"})
+            << c.what;
     }
 
     // Voices are synced in order, each seeing the pitches already changed.

@@ -5,6 +5,10 @@
 #include "emu/EmuEngine.h"
 #include "tune/SidTune.h"
 
+#include <gtest/gtest.h>
+
+#include <utility>
+
 namespace notecast::test {
 
 MusRun runMus(const std::vector<std::uint8_t>& file, int frames) {
@@ -34,6 +38,17 @@ MusRun runMus(const std::vector<std::uint8_t>& file, int frames) {
     return run;
 }
 
+std::vector<MusFrame> playMus(const mus::Pairs& voice1, int frames, const mus::Pairs& voice2,
+                              const mus::Pairs& voice3) {
+    mus::Song s;
+    s.voices[0] = voice1;
+    s.voices[1] = voice2;
+    s.voices[2] = voice3;
+    MusRun run = runMus(s.build(), frames);
+    EXPECT_TRUE(run.loaded);
+    return std::move(run.frames);
+}
+
 std::uint16_t musNoteFrequency(int semitone) {
     static const NoteTable table;
     const std::uint32_t value = table.entry(semitone);
@@ -48,6 +63,28 @@ std::vector<int> gateRises(const std::vector<MusFrame>& frames, int v) {
         before = frames[f].gate(v);
     }
     return rises;
+}
+
+std::string gates(const std::vector<MusFrame>& frames, int v) {
+    std::string s;
+    for (const MusFrame& f : frames) s += f.gate(v) ? '#' : '.';
+    return s;
+}
+
+std::vector<int> freqs(const std::vector<MusFrame>& frames, int v, int from, int to) {
+    std::vector<int> out;
+    // Fewer frames than asked for give a shorter list, which compares unequal.
+    for (int f = from; f < to && static_cast<std::size_t>(f) < frames.size(); ++f)
+        out.push_back(frames[static_cast<std::size_t>(f)].freq(v));
+    return out;
+}
+
+std::vector<std::pair<int, int>> freqChanges(const std::vector<MusFrame>& frames, int v, int to) {
+    std::vector<std::pair<int, int>> out;
+    const std::vector<int> values = freqs(frames, v, 0, to);
+    for (std::size_t f = 0; f < values.size(); ++f)
+        if (f == 0 || values[f] != values[f - 1]) out.emplace_back(static_cast<int>(f), values[f]);
+    return out;
 }
 
 } // namespace notecast::test

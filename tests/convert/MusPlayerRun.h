@@ -1,7 +1,11 @@
 #pragma once
 // Runs a MUS song through the emulator with the built-in player and records
 // the SID registers after every play call (one jiffy each).
+#include "tune/MusSong.h"
+
 #include <cstdint>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace notecast::test {
@@ -32,11 +36,28 @@ struct MusRun {
 // `frames` play calls.
 MusRun runMus(const std::vector<std::uint8_t>& file, int frames);
 
+// The song made of the three voice streams, `frames` play calls of it.
+std::vector<MusFrame> playMus(const mus::Pairs& voice1, int frames, const mus::Pairs& voice2 = {},
+                              const mus::Pairs& voice3 = {});
+
 // The frequency register value the player uses for semitone n (C0 = 0).
 std::uint16_t musNoteFrequency(int semitone);
 
 // Jiffies (frames) at which voice v's gate rises: set after a frame where it
 // was clear (or at the start).
 std::vector<int> gateRises(const std::vector<MusFrame>& frames, int v);
+
+// Frames in which voice v's gate is set, as a string of '#' and '.'.
+std::string gates(const std::vector<MusFrame>& frames, int v = 0);
+
+// Voice v's frequency register in the frames [from, to).
+std::vector<int> freqs(const std::vector<MusFrame>& frames, int v, int from, int to);
+
+// Where voice v's frequency changes before frame `to`: {frame, new value},
+// the first frame included.
+std::vector<std::pair<int, int>> freqChanges(const std::vector<MusFrame>& frames, int v, int to);
+
+inline const std::uint8_t kC4 = mus::pitch('C', 4), kD4 = mus::pitch('D', 4), kA4 = mus::pitch('A', 4);
+constexpr int kFreqC4 = 4455, kFreqD4 = 5000, kFreqA4 = 7492;
 
 } // namespace notecast::test

@@ -3,13 +3,28 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
+#include <sstream>
+#include <string>
 #include <vector>
 
 namespace notecast {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+
+// An instrument record on one line.
+std::string describe(const Instrument& i) {
+    std::ostringstream s;
+    s << "#" << i.id << " x" << i.useCount << " [" << std::hex;
+    for (std::uint8_t w : i.waveforms) s << " " << int{w};
+    s << std::dec << " ] length " << i.length << " distinct " << i.distinctCount << " noise "
+      << i.noiseCount << (i.hasNoise ? " hasNoise" : "") << (i.endsWithNoise ? " endsWithNoise" : "")
+      << (i.hasTriangleRing ? " triangleRing" : "") << (i.sharedChannel ? " shared" : "") << " voices";
+    for (int v : i.voices) s << " " << v;
+    return s.str();
+}
 
 class NoteTrackerTest : public ::testing::Test {
 protected:
@@ -25,22 +40,25 @@ protected:
         return start;
     }
 
-    const Instrument& only() {
-        EXPECT_EQ(tracker.instruments().size(), 1u);
-        return tracker.instruments().front();
+    std::vector<std::string> instruments() const {
+        std::vector<std::string> out;
+        for (const Instrument& i : tracker.instruments()) out.push_back(describe(i));
+        return out;
     }
 };
 
-TEST_F(NoteTrackerTest, WaveformListsDropGateTestAndRepeats) {
+using Lines = std::vector<std::string>;
+
+TEST_F(NoteTrackerTest, WaveformListsDropGateTestAndRepeatsAndStopAtSixteen) {
     play(0, {0x41, 0x41, 0x43, 0x41, 0x40, 0x11});
     tracker.endNote(0);
-    EXPECT_EQ(only().waveforms, (Bytes{0x40, 0x42, 0x40, 0x10}));
+    EXPECT_EQ(instruments(), Lines{"#0 x1 [ 40 42 40 10 ] length 4 distinct 3 noise 0 voices 0"});
 
     // Test bit only, or test and gate: no waveform, so no note to classify.
     tracker.reset();
     FrameSnapshot& silent = play(1, {0x08, 0x09, 0x01});
     tracker.endNote(1);
-    EXPECT_TRUE(tracker.instruments().empty());
+    EXPECT_EQ(instruments(), Lines{});
     EXPECT_EQ(silent.instrument[1], -1);
 
     // Nothing is recorded while the voice has no note.
@@ -48,19 +66,15 @@ TEST_F(NoteTrackerTest, WaveformListsDropGateTestAndRepeats) {
     tracker.addWaveform(2, 0x21);
     play(2, {0x11});
     tracker.endNote(2);
-    EXPECT_EQ(only().waveforms, (Bytes{0x10}));
-}
+    EXPECT_EQ(instruments(), Lines{"#0 x1 [ 10 ] length 1 distinct 1 noise 0 voices 2"});
 
-TEST_F(NoteTrackerTest, ASeventeenthChangeIsIgnored) {
-    // Seventeen distinct values, none a repeat of the one before.
-    const std::uint8_t values[] = {0x10, 0x20, 0x40, 0x80, 0x30, 0x50, 0x60, 0x70, 0x90,
-                                   0xA0, 0xB0, 0xC0, 0xD0, 0xE0, 0xF0, 0x14, 0x12};
-    const Bytes controls(std::begin(values), std::end(values));
-    play(0, controls);
+    // Seventeen distinct values, none a repeat of the one before: the last is ignored.
+    tracker.reset();
+    play(0, {0x10, 0x20, 0x40, 0x80, 0x30, 0x50, 0x60, 0x70, 0x90, 0xA0, 0xB0, 0xC0, 0xD0, 0xE0, 0xF0,
+             0x14, 0x12});
     tracker.endNote(0);
-    const Instrument& inst = only();
-    EXPECT_EQ(inst.length, 16u);
-    EXPECT_EQ(inst.waveforms, Bytes(controls.begin(), controls.begin() + 16));
+    EXPECT_EQ(instruments(), Lines{"#0 x1 [ 10 20 40 80 30 50 60 70 90 a0 b0 c0 d0 e0 f0 14 ] length 16 "
+                                   "distinct 16 noise 1 hasNoise triangleRing voices 0"});
 }
 
 TEST_F(NoteTrackerTest, NotesWithEqualListsAreOneInstrument) {
@@ -75,45 +89,20 @@ TEST_F(NoteTrackerTest, NotesWithEqualListsAreOneInstrument) {
     // The repeating cycle folds to one period and matches the first note.
     EXPECT_EQ(second.instrument[0], 0);
     EXPECT_EQ(third.instrument[2], 1);
-    ASSERT_EQ(tracker.instruments().size(), 2u);
-    const Instrument& pulse = tracker.instruments()[0];
-    EXPECT_EQ(pulse.id, 0);
-    EXPECT_EQ(pulse.useCount, 2u);
-    EXPECT_EQ(pulse.waveforms, (Bytes{0x20, 0x40}));
-    EXPECT_EQ(pulse.voices, (std::set<int>{0}));
-    const Instrument& noise = tracker.instruments()[1];
-    EXPECT_EQ(noise.id, 1);
-    EXPECT_TRUE(noise.hasNoise);
-    EXPECT_TRUE(noise.endsWithNoise);
-    EXPECT_EQ(noise.length, 1u);
-
-    // Ending a note twice classifies it once.
-    tracker.endNote(0);
-    EXPECT_EQ(tracker.instruments()[0].useCount, 2u);
+    const Lines expected = {"#0 x2 [ 20 40 ] length 2 distinct 2 noise 0 voices 0",
+                            "#1 x1 [ 80 ] length 1 distinct 1 noise 1 hasNoise endsWithNoise voices 2"};
+    EXPECT_EQ(instruments(), expected);
+    tracker.endNote(0);  // ending a note twice classifies it once
+    EXPECT_EQ(instruments(), expected);
 }
 
 TEST_F(NoteTrackerTest, InstrumentRecordDescribesItsList) {
     play(1, {0x81, 0x41, 0x81, 0x41});  // noise cycle: limit 4, not shortened
     play(1, {0x15, 0x81});
     tracker.endNote(1);
-    ASSERT_EQ(tracker.instruments().size(), 2u);
-
-    const Instrument& drum = tracker.instruments()[0];
-    EXPECT_EQ(drum.waveforms, (Bytes{0x80, 0x40, 0x80, 0x40}));
-    EXPECT_TRUE(drum.hasNoise);
-    EXPECT_FALSE(drum.endsWithNoise);
-    EXPECT_EQ(drum.noiseCount, 2u);
-    EXPECT_EQ(drum.distinctCount, 2u);
-    EXPECT_EQ(drum.length, 4u);
-    EXPECT_FALSE(drum.hasTriangleRing);
-    EXPECT_FALSE(drum.sharedChannel);
-
-    const Instrument& ring = tracker.instruments()[1];
-    EXPECT_EQ(ring.waveforms, (Bytes{0x14, 0x80}));
-    EXPECT_TRUE(ring.hasTriangleRing);
-    EXPECT_TRUE(ring.endsWithNoise);
-    EXPECT_EQ(ring.noiseCount, 1u);
-    EXPECT_EQ(ring.voices, (std::set<int>{1}));
+    EXPECT_EQ(instruments(),
+              (Lines{"#0 x1 [ 80 40 80 40 ] length 4 distinct 2 noise 2 hasNoise voices 1",
+                     "#1 x1 [ 14 80 ] length 2 distinct 2 noise 1 hasNoise endsWithNoise triangleRing voices 1"}));
 }
 
 TEST(TrimTest, FoldsOnlyTrueRepeats) {
@@ -132,10 +121,9 @@ TEST(TrimTest, FoldsOnlyTrueRepeats) {
         {{0x40, 0x20, 0x40}, 2, {0x40, 0x20}},
         {{0x80, 0x40, 0x80, 0x40}, 4, {0x80, 0x40, 0x80, 0x40}},     // already at the limit
     };
-    for (const Case& c : cases) {
-        Bytes list = c.list;
-        NoteTracker::trim(list, c.limit);
-        EXPECT_EQ(list, c.expected);
+    for (Case c : cases) {
+        NoteTracker::trim(c.list, c.limit);
+        EXPECT_EQ(c.list, c.expected);
     }
 }
 
@@ -148,21 +136,24 @@ Instrument instrument(std::int32_t id, std::uint32_t uses, std::set<int> voices,
     i.useCount = uses;
     i.waveforms = waveforms;
     i.length = static_cast<std::uint32_t>(waveforms.size());
-    for (std::uint8_t w : waveforms) {
-        if (w == 0x80) {
-            i.hasNoise = true;
-            ++i.noiseCount;
-        }
-    }
+    i.noiseCount = static_cast<std::uint32_t>(std::count(waveforms.begin(), waveforms.end(), 0x80));
+    i.hasNoise = i.noiseCount > 0;
     i.voices = std::move(voices);
     return i;
 }
 
-std::vector<std::int32_t> row(const ChannelMap& map, int voice) {
-    std::vector<std::int32_t> r;
+using Channels = std::vector<std::int32_t>;
+
+// Voice v's channel for each instrument.
+Channels row(const ChannelMap& map, int v) {
+    Channels r;
     for (std::size_t id = 0; id < map.instrumentCount(); ++id)
-        r.push_back(map.channel(voice, static_cast<std::int32_t>(id)));
+        r.push_back(map.channel(v, static_cast<std::int32_t>(id)));
     return r;
+}
+// An instrument's channel on each voice.
+Channels column(const ChannelMap& map, std::int32_t id) {
+    return {map.channel(0, id), map.channel(1, id), map.channel(2, id)};
 }
 
 TEST(AllocateChannelsTest, NoiseLevelDecidesWhereNoiseInstrumentsGo) {
@@ -171,20 +162,17 @@ TEST(AllocateChannelsTest, NoiseLevelDecidesWhereNoiseInstrumentsGo) {
         instrument(1, 9, {1, 2}, {0x80}),          // pure noise
         instrument(2, 3, {2}, {0x80, 0x40}),       // noise mixed with pulse
     };
-    ChannelMap map;
-    EXPECT_TRUE(NoteTracker::allocateChannels(list, 0, 0, map));
-    EXPECT_EQ(row(map, 0), (std::vector<std::int32_t>{0, -1, -1}));
-    EXPECT_EQ(row(map, 1), (std::vector<std::int32_t>{1, -1, -1}));
-    EXPECT_EQ(row(map, 2), (std::vector<std::int32_t>{-1, -1, -1}));
-
-    EXPECT_TRUE(NoteTracker::allocateChannels(list, 0, 2, map));
-    EXPECT_EQ(row(map, 1), (std::vector<std::int32_t>{1, -1, -1}));
-    EXPECT_EQ(row(map, 2), (std::vector<std::int32_t>{-1, -1, 2}));
-
-    EXPECT_TRUE(NoteTracker::allocateChannels(list, 0, 3, map));
-    EXPECT_EQ(row(map, 0), (std::vector<std::int32_t>{0, -1, -1}));
-    EXPECT_EQ(row(map, 1), (std::vector<std::int32_t>{1, 9, -1}));
-    EXPECT_EQ(row(map, 2), (std::vector<std::int32_t>{-1, 9, 2}));
+    // Per noise level, the rows of voices 1-3.
+    const std::pair<int, std::vector<Channels>> cases[] = {
+        {0, {{0, -1, -1}, {1, -1, -1}, {-1, -1, -1}}},
+        {2, {{0, -1, -1}, {1, -1, -1}, {-1, -1, 2}}},
+        {3, {{0, -1, -1}, {1, 9, -1}, {-1, 9, 2}}},
+    };
+    for (const auto& [noiseLevel, rows] : cases) {
+        ChannelMap map;
+        EXPECT_TRUE(NoteTracker::allocateChannels(list, 0, noiseLevel, map));
+        EXPECT_EQ((std::vector<Channels>{row(map, 0), row(map, 1), row(map, 2)}), rows) << noiseLevel;
+    }
 }
 
 TEST(AllocateChannelsTest, SixteenMelodicInstrumentsLeaveTheLeastUsedOut) {
@@ -206,16 +194,11 @@ TEST(AllocateChannelsTest, LaterAttemptsShareChannelsOfTheLeastUsed) {
     list.push_back(instrument(0, 2, {0, 1, 2}));  // least used, on every voice
     for (int id = 1; id < 14; ++id) list.push_back(instrument(id, 50, {id % 3}));
     ChannelMap map;
-    // 13 + 3 channels are one too many.
+    // 13 + 3 channels are one too many; attempt 1 shares one among the three voices.
     EXPECT_FALSE(NoteTracker::allocateChannels(list, 0, 0, map));
-    EXPECT_EQ(row(map, 0)[0], 14);
-    EXPECT_EQ(row(map, 1)[0], 15);
-    EXPECT_EQ(row(map, 2)[0], -1);
-    // Attempt 1 shares one channel among its three voices.
+    EXPECT_EQ(column(map, 0), (Channels{14, 15, -1}));
     EXPECT_TRUE(NoteTracker::allocateChannels(list, 1, 0, map));
-    EXPECT_EQ(map.channel(0, 0), 14);
-    EXPECT_EQ(map.channel(1, 0), 14);
-    EXPECT_EQ(map.channel(2, 0), 14);
+    EXPECT_EQ(column(map, 0), (Channels{14, 14, 14}));
 }
 
 TEST(AllocateChannelsTest, EqualUseCountsKeepDiscoveryOrder) {
@@ -223,7 +206,7 @@ TEST(AllocateChannelsTest, EqualUseCountsKeepDiscoveryOrder) {
     for (int id = 0; id < 8; ++id) list.push_back(instrument(id, id == 5 ? 9 : 4, {0}));
     ChannelMap map;
     ASSERT_TRUE(NoteTracker::allocateChannels(list, 0, 0, map));
-    EXPECT_EQ(row(map, 0), (std::vector<std::int32_t>{1, 2, 3, 4, 5, 0, 6, 7}));
+    EXPECT_EQ(row(map, 0), (Channels{1, 2, 3, 4, 5, 0, 6, 7}));
 }
 
 TEST(AllocateChannelsTest, ANoiseInstrumentLeftWithoutChannelFailsTheAttempt) {
@@ -236,13 +219,13 @@ TEST(AllocateChannelsTest, ANoiseInstrumentLeftWithoutChannelFailsTheAttempt) {
     list.push_back(instrument(14, 1, {1}));
     ChannelMap map;
     EXPECT_FALSE(NoteTracker::allocateChannels(list, 0, 1, map));
-    EXPECT_EQ(map.channel(0, 13), 15);
-    EXPECT_EQ(map.channel(1, 13), -1);
+    EXPECT_EQ(column(map, 13)[0], 15);
+    EXPECT_EQ(column(map, 13)[1], -1);
     EXPECT_FALSE(NoteTracker::allocateChannels(list, 1, 1, map));
     // Once the noise instrument shares its channel every voice is served.
     EXPECT_TRUE(NoteTracker::allocateChannels(list, 2, 1, map));
+    EXPECT_EQ(column(map, 13), (Channels{15, 15, 15}));
     EXPECT_EQ(map.channel(1, 14), 14);
-    for (int v = 0; v < 3; ++v) EXPECT_EQ(map.channel(v, 13), 15);
 }
 
 } // namespace

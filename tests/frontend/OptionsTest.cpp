@@ -18,20 +18,31 @@ public:
         pointers_.push_back(nullptr);
     }
     CommandLine commandLine() { return CommandLine(static_cast<int>(texts_.size()), pointers_.data()); }
-    RunOptions options() { return readOptions(commandLine()); }
+    ConverterSettings settings() { return readOptions(commandLine()).settings; }
 
 private:
     std::vector<std::string> texts_;
     std::vector<char*> pointers_;
 };
 
-TEST(CommandLine, ExactAndPrefixTests) {
-    Arguments a{"-V", "-cwd2", "-cake2"};
+TEST(CommandLine, ExactAndPrefixTestsAndPositionalArguments) {
+    Arguments a{"-V", "-cwd2", "-cake2", "in.sid", "", "third"};
     const CommandLine cl = a.commandLine();
     EXPECT_FALSE(cl.hasOption("-v"));
     EXPECT_FALSE(cl.hasOption("-cwd"));
     EXPECT_TRUE(cl.hasPrefix("-cake"));
     EXPECT_FALSE(cl.hasPrefix("notecast"));  // argument 0 is never examined
+
+    std::string first, second, fourth = "unchanged";
+    cl.getArgument(1, first);
+    cl.getArgument(2, second);
+    cl.getArgument(4, fourth);
+    EXPECT_EQ(first, "in.sid");
+    EXPECT_EQ(second, "");  // an empty argument counts
+    EXPECT_EQ(fourth, "unchanged");
+    char* none[] = {nullptr};
+    CommandLine(0, none).getArgument(1, fourth);
+    EXPECT_EQ(fourth, "unchanged");
 }
 
 TEST(CommandLine, ValuesNeedADigitAndTheFirstCarryingArgumentWins) {
@@ -58,26 +69,11 @@ TEST(CommandLine, ValuesNeedADigitAndTheFirstCarryingArgumentWins) {
     EXPECT_EQ(word, "13");
 }
 
-TEST(CommandLine, PositionalArguments) {
-    Arguments a{"-v", "in.sid", "", "third"};
-    std::string first, second, fourth = "unchanged";
-    a.commandLine().getArgument(1, first);
-    a.commandLine().getArgument(2, second);
-    a.commandLine().getArgument(4, fourth);
-    EXPECT_EQ(first, "in.sid");
-    EXPECT_EQ(second, "");  // an empty argument counts
-    EXPECT_EQ(fourth, "unchanged");
-
-    char* none[] = {nullptr};
-    CommandLine(0, none).getArgument(1, fourth);
-    EXPECT_EQ(fourth, "unchanged");
-}
-
-TEST(Options, FlagsThatArePrefixTestsKeepTheirDefaultsWhenAbsent) {
-    const RunOptions run = Arguments{"-t0", "in", "out", "third"}.options();
-    const ConverterSettings& s = run.settings;
+TEST(Options, PrefixFlagsAndTheValuePatternsAfterThem) {
+    const RunOptions run = readOptions(Arguments{"-t0", "in", "out", "third"}.commandLine());
     EXPECT_EQ(run.inputFile, "in");
     EXPECT_EQ(run.outputFile, "out");
+    ConverterSettings s = run.settings;
     EXPECT_EQ(s.playSeconds, 0u);  // -t0 counts as not given
     EXPECT_EQ(s.outputMode, 0);
     EXPECT_EQ(s.timeFormat, 1);
@@ -85,11 +81,8 @@ TEST(Options, FlagsThatArePrefixTestsKeepTheirDefaultsWhenAbsent) {
     EXPECT_EQ(s.frequencyChangeLimit, -1);
     EXPECT_EQ(s.pitchChangeNotes, 0);
     EXPECT_FALSE(s.captureSamples);
-    EXPECT_EQ(s.sampleChannel, 10);
-}
 
-TEST(Options, PrefixFlagsAndTheValuePatternsAfterThem) {
-    ConverterSettings s = Arguments{"-bpm", "-p2n", "-sam", "-sc.5", "-cake2", "-2txtx"}.options().settings;
+    s = Arguments{"-bpm", "-p2n", "-sam", "-sc.5", "-cake2", "-2txtx"}.settings();
     EXPECT_FALSE(s.autoTempo);
     EXPECT_FLOAT_EQ(s.tempoBpm, 100.0f);
     EXPECT_EQ(s.pitchChangeNotes, -1);
@@ -99,7 +92,7 @@ TEST(Options, PrefixFlagsAndTheValuePatternsAfterThem) {
     EXPECT_EQ(s.timeFormat, 0);
     EXPECT_EQ(s.outputMode, 1);
 
-    s = Arguments{"-bpm120.5", "-p2n4", "-if2", "-sam20", "-noise3"}.options().settings;
+    s = Arguments{"-bpm120.5", "-p2n4", "-if2", "-sam20", "-noise3"}.settings();
     EXPECT_FALSE(s.autoTempo);
     EXPECT_FLOAT_EQ(s.tempoBpm, 120.5f);
     EXPECT_EQ(s.pitchChangeNotes, 4);
@@ -107,24 +100,22 @@ TEST(Options, PrefixFlagsAndTheValuePatternsAfterThem) {
     EXPECT_EQ(s.sampleChannel, 4);  // low four bits
     EXPECT_FALSE(s.ntscClock);      // -n is an exact test
     EXPECT_EQ(s.noiseLevel, 3);
-}
 
-TEST(Options, IfdispAlsoCountsAsIf) {
-    ConverterSettings s = Arguments{"-ifdisp"}.options().settings;
+    s = Arguments{"-ifdisp"}.settings();  // also counts as -if
     EXPECT_TRUE(s.hideFrequency);
     EXPECT_EQ(s.frequencyChangeLimit, 0);
-    EXPECT_EQ(Arguments({"-ifdisp", "-if3"}).options().settings.frequencyChangeLimit, 3);
+    EXPECT_EQ(Arguments({"-ifdisp", "-if3"}).settings().frequencyChangeLimit, 3);
 }
 
 TEST(Options, SongNumberAndMuteWords) {
-    EXPECT_EQ(Arguments({"-o2", "-o3"}).options().songNumber, 2);
-    EXPECT_EQ(Arguments({"-o-1"}).options().songNumber, 0);
+    EXPECT_EQ(readOptions(Arguments({"-o2", "-o3"}).commandLine()).songNumber, 2);
+    EXPECT_EQ(readOptions(Arguments({"-o-1"}).commandLine()).songNumber, 0);
 
     using Voices = std::array<bool, 4>;
-    EXPECT_EQ(Arguments({"-m13"}).options().settings.muteVoice, (Voices{true, false, true, false}));
-    EXPECT_EQ(Arguments({"-m4x2"}).options().settings.muteVoice, (Voices{false, true, false, true}));
-    EXPECT_EQ(Arguments({"-m059"}).options().settings.muteVoice, Voices{});
-    EXPECT_EQ(Arguments({"-m", "-mx1"}).options().settings.muteVoice, Voices{});
+    EXPECT_EQ(Arguments({"-m13"}).settings().muteVoice, (Voices{true, false, true, false}));
+    EXPECT_EQ(Arguments({"-m4x2"}).settings().muteVoice, (Voices{false, true, false, true}));
+    EXPECT_EQ(Arguments({"-m059"}).settings().muteVoice, Voices{});
+    EXPECT_EQ(Arguments({"-m", "-mx1"}).settings().muteVoice, Voices{});
 }
 
 } // namespace

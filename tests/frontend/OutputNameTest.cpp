@@ -1,29 +1,40 @@
+// Where the program writes its output and looks for the song-length database.
 #include "frontend/OutputName.h"
+#include "frontend/PlayingTime.h"
 
 #include <gtest/gtest.h>
 
 namespace notecast {
 namespace {
 
-TEST(OutputName, BackslashPaths) {
+TEST(OutputName, SongNumberAndExtensionReplaceTheLastExtensionOnly) {
     EXPECT_EQ(defaultOutputName("C:\\music\\tune.sid", 2, false, 0), "C:\\music\\tune_subtune2.mid");
     EXPECT_EQ(defaultOutputName("C:\\music\\tune.sid", 2, true, 0), "tune_subtune2.mid");
     EXPECT_EQ(defaultOutputName("C:\\music\\tune.sid", 2, false, 1), "C:\\music\\tune_subtune2.txt");
-}
-
-TEST(OutputName, SlashPathsAndNamesWithoutExtension) {
-    EXPECT_EQ(defaultOutputName("/home/me/tunes/tune.sid", 1, false, 0),
-              "/home/me/tunes/tune_subtune1.mid");
     EXPECT_EQ(defaultOutputName("/home/me/tunes/tune.sid", 1, true, 1), "tune_subtune1.txt");
     EXPECT_EQ(defaultOutputName("tune", 1, false, 0), "tune_subtune1.mid");
     EXPECT_EQ(defaultOutputName("tune.old.sid", 99, true, 0), "tune.old_subtune99.mid");
-}
-
-TEST(OutputName, DotsInDirectoriesDoNotCutThePath) {
+    // Dots in directory names do not cut the path.
     EXPECT_EQ(defaultOutputName("dir.old\\tune", 1, false, 0), "dir.old\\tune_subtune1.mid");
     EXPECT_EQ(defaultOutputName("./tune", 1, false, 0), "./tune_subtune1.mid");
     EXPECT_EQ(defaultOutputName("../v1.2/tune", 3, false, 0), "../v1.2/tune_subtune3.mid");
     EXPECT_EQ(defaultOutputName("../v1.2/tune.sid", 3, true, 0), "tune_subtune3.mid");
+}
+
+TEST(SongLengthCandidates, BesideTheProgramThenTheWorkingDirectory) {
+    using Paths = std::vector<std::string>;
+    EXPECT_EQ(songLengthCandidates("/opt/NoteCast/bin/NOTECAST"),
+              (Paths{"/opt/NoteCast/bin/Songlengths.txt", "/opt/NoteCast/bin/Songlengths.md5",
+                     "Songlengths.txt", "Songlengths.md5"}));
+    EXPECT_EQ(songLengthCandidates("C:\\tools\\notecast\\NoteCast.exe"),
+              (Paths{"C:\\tools\\notecast\\Songlengths.txt", "C:\\tools\\notecast\\Songlengths.md5",
+                     "Songlengths.txt", "Songlengths.md5"}));
+    // The working directory alone, once, when argument 0 does not name the
+    // program or has no directory part.
+    const Paths workingDirectory{"Songlengths.txt", "Songlengths.md5"};
+    EXPECT_EQ(songLengthCandidates("convert.exe"), workingDirectory);
+    EXPECT_EQ(songLengthCandidates("notecast"), workingDirectory);
+    EXPECT_EQ(songLengthCandidates(nullptr), workingDirectory);
 }
 
 } // namespace

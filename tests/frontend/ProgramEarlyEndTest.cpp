@@ -4,17 +4,12 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 namespace notecast::test {
 namespace {
 
 namespace fs = std::filesystem;
 
-const char* const kMidiPage =
-    "  syntax: NOTECAST [-<option>] <inputfile> [<outputfile>]\n"
-    "  option summary: (T) = text output only\n"
-    "\n"
+const char* const kMidiOptions =
     "     -ps<num>    set pitchbend sensitivity (default: 96 semitones)\n"
     "     -bpm<num>   set tempo in beats per minute (default: 100.0)\n"
     "     -ppq<num>   set timebase in pulses per quarter (default: 120)\n"
@@ -29,10 +24,7 @@ const char* const kMidiPage =
     "     -m<num>     mute SID voice(s) (default: none)\n"
     "\n";
 
-const char* const kTextPage =
-    "  syntax: NOTECAST [-<option>] <inputfile> [<outputfile>]\n"
-    "  option summary: (T) = text output only\n"
-    "\n"
+const char* const kTextOptions =
     "     -2txt     generate text file (default: midi file)\n"
     "(T)  -cake     set SMPTE time format (Cakewalk)\n"
     "(T)  -eng      use English notes\n"
@@ -40,61 +32,62 @@ const char* const kTextPage =
     "(T)  -an       always show notes\n"
     "\n";
 
-class ProgramEarlyEnd : public ::testing::Test {
-protected:
-    fs::path dir = scratchDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
-
-    void expectEarlyEnd(const std::vector<std::string>& args, const std::string& out,
-                        const std::string& err) {
-        const ProgramResult r = runProgram(args, dir);
-        EXPECT_EQ(r.out, out);
-        EXPECT_EQ(r.err, err);
-        EXPECT_EQ(r.exitCode, 255);
-    }
-};
-
-TEST_F(ProgramEarlyEnd, UsageWithoutArgumentsOrWithoutAFile) {
-    // Standard input is a file, so no key is waited for.
-    expectEarlyEnd({}, bannerBlock() + usagePage(), "");
-    expectEarlyEnd({"-v", "-t10"}, bannerBlock() + usagePage(), "");
-}
-
-TEST_F(ProgramEarlyEnd, HelpPagesTakePrecedenceOverEverythingElse) {
-    expectEarlyEnd({"-hm", "missing.sid"}, bannerBlock() + kMidiPage, "");
-    expectEarlyEnd({"missing.sid", "-ht"}, bannerBlock() + kTextPage, "");
-    expectEarlyEnd({"-ht", "-hm"}, bannerBlock() + kMidiPage, "");
-    expectEarlyEnd({"-hm", "-ht"}, bannerBlock() + kMidiPage, "");
-}
-
-TEST_F(ProgramEarlyEnd, VerboseEchoesTheSettingsBeforeLoading) {
-    expectEarlyEnd({"-v", "-bpm", "-if", "missing.sid"},
-                   bannerBlock() +
-                       "Settings     : Don't convert continuous frequency changes.\n"
-                       "             : Set pitchbend sensitivity to 96 halftones.\n"
-                       "             : Set MIDI song tempo to 100.00 bpm.\n"
-                       "             : Set MIDI song timebase to 120 ppq.\n",
-                   "ERROR: Could not open file for binary input\n");
-    expectEarlyEnd({"missing.sid", "-v", "-2txt", "-eng"},
-                   bannerBlock() +
-                       "Settings     : Generate simplified ASCII text output.\n"
-                       "             : Use English note representation.\n"
-                       "             : ",
-                   "ERROR: Could not open file for binary input\n");
-}
-
-TEST_F(ProgramEarlyEnd, FilesThatAreNoTune) {
+TEST(ProgramEarlyEnd, TextsAndExitCode) {
+    const fs::path dir = scratchDir("early-end");
     writeFile(dir / "empty.sid", std::string());
     writeFile(dir / "notes.txt", std::string("This is no C64 tune.\n"));
-    expectEarlyEnd({"empty.sid"}, bannerBlock(), "ERROR: File is empty\n");
-    expectEarlyEnd({"notes.txt"}, bannerBlock(), "ERROR: Could not determine file format\n");
-}
+    // Every page starts with the syntax lines of the usage page.
+    const std::string usage = bannerBlock() + usagePage();
+    const std::string pageHead = usage.substr(0, usage.find("\n\n", bannerBlock().size()) + 2);
+    const std::string noFile = "ERROR: Could not open file for binary input\n";
+    const struct {
+        std::vector<std::string> args;
+        std::string out, err;
+    } cases[] = {
+        // Standard input is a file, so no key is waited for.
+        {{}, usage, ""},
+        {{"-v", "-t10"}, usage, ""},
+        // Help pages take precedence over everything else.
+        {{"-hm", "missing.sid"}, pageHead + kMidiOptions, ""},
+        {{"missing.sid", "-ht"}, pageHead + kTextOptions, ""},
+        {{"-ht", "-hm"}, pageHead + kMidiOptions, ""},
+        {{"-hm", "-ht"}, pageHead + kMidiOptions, ""},
+        // Verbose runs echo the settings before loading; text mode leaves the
+        // label of the next line open.
+        {{"-v", "-bpm", "-if", "missing.sid"},
+         bannerBlock() +
+             "Settings     : Don't convert continuous frequency changes.\n"
+             "             : Set pitchbend sensitivity to 96 halftones.\n"
+             "             : Set MIDI song tempo to 100.00 bpm.\n"
+             "             : Set MIDI song timebase to 120 ppq.\n",
+         noFile},
+        {{"missing.sid", "-v", "-2txt", "-cake", "-eng", "-ifdisp", "-env"},
+         bannerBlock() +
+             "Settings     : Generate simplified ASCII text output.\n"
+             "             : Use Cakewalk time representation (min:sec.frm).\n"
+             "             : Use English note representation.\n"
+             "             : Don't display frequency values.\n"
+             "             : Don't convert continuous frequency changes.\n"
+             "             : Optimize note lengths by SID ADSR-envelope emulation.\n"
+             "             : ",
+         noFile},
+        {{"empty.sid"}, bannerBlock(), "ERROR: File is empty\n"},
+        {{"notes.txt"}, bannerBlock(), "ERROR: Could not determine file format\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.args));
+        const ProgramResult r = runProgram(c.args, dir);
+        EXPECT_EQ(r.out, c.out);
+        EXPECT_EQ(r.err, c.err);
+        EXPECT_EQ(r.exitCode, 255);
+    }
 
-TEST_F(ProgramEarlyEnd, ADirectoryIsReportedNotLoaded) {
+    // A directory is reported in one error line, not loaded.
     fs::create_directory(dir / "tunes.sid");
     const ProgramResult r = runProgram({"tunes.sid"}, dir);
     EXPECT_EQ(r.out, bannerBlock());
-    EXPECT_EQ(r.err.rfind("ERROR: ", 0), 0u) << r.err;
     ASSERT_FALSE(r.err.empty());
+    EXPECT_EQ(r.err.rfind("ERROR: ", 0), 0u) << r.err;
     EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
     EXPECT_EQ(r.exitCode, 255);
 }

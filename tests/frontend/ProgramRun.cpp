@@ -2,9 +2,7 @@
 
 #include "support/TestSupport.h"
 
-#include <fcntl.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdlib>
 
@@ -13,6 +11,13 @@ namespace notecast::test {
 namespace fs = std::filesystem;
 
 namespace {
+
+// One word for the shell, whatever it holds.
+std::string quoted(const std::string& text) {
+    std::string out = "'";
+    for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
 
 std::string readText(const fs::path& path) {
     const std::vector<std::uint8_t> bytes = readFile(path);
@@ -26,35 +31,18 @@ ProgramResult runProgram(const std::vector<std::string>& arguments, const fs::pa
     // The streams live beside, not inside, the working directory, so the
     // program sees only what the test put there.
     const fs::path streams = scratchDir(workingDirectory.filename().string() + "-streams");
-    const fs::path inPath = streams / "stdin";
-    const fs::path outPath = streams / "stdout";
-    const fs::path errPath = streams / "stderr";
-    writeFile(inPath, input);
-
-    std::vector<std::string> texts{program.empty() ? std::string(NOTECAST_BINARY) : program};
-    texts.insert(texts.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& t : texts) argv.push_back(t.data());
-    argv.push_back(nullptr);
-
-    const pid_t child = fork();
-    if (child == 0) {
-        const int in = open(inPath.c_str(), O_RDONLY);
-        const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (in < 0 || out < 0 || err < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0 ||
-            chdir(workingDirectory.c_str()) != 0) {
-            _exit(127);
-        }
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
+    writeFile(streams / "stdin", input);
+    // exec keeps the path the program is started by as its argument 0.
+    std::string command = "cd " + quoted(workingDirectory.string()) + " && exec " +
+                          quoted(program.empty() ? std::string(NOTECAST_BINARY) : program);
+    for (const std::string& a : arguments) command += " " + quoted(a);
+    command += " <" + quoted((streams / "stdin").string()) + " >" + quoted((streams / "stdout").string()) +
+               " 2>" + quoted((streams / "stderr").string());
+    const int status = std::system(command.c_str());
     ProgramResult result;
-    int status = 0;
-    if (child < 0 || waitpid(child, &status, 0) != child) return result;
-    result.out = readText(outPath);
-    result.err = readText(errPath);
-    if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
+    result.out = readText(streams / "stdout");
+    result.err = readText(streams / "stderr");
+    if (status != -1 && WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
     return result;
 }
 

@@ -1,4 +1,3 @@
-#include "frontend/ProgramRun.h"
 #include "frontend/TuneInfoPrinter.h"
 #include "support/TestSupport.h"
 #include "tune/SidTune.h"
@@ -80,24 +79,30 @@ TEST(TuneInfo, EveryCollectionTuneShowsItsHeader) {
     }
 }
 
-TEST(TuneInfo, ProgramShowsHeaderAndStartSongOfCollectionTunes) {
-    const fs::path index = test::sharedFile("psid/index.csv");
-    NOTECAST_REQUIRE_SHARED(index);
-    const fs::path dir = test::scratchDir("collection-runs");
-    int runs = 0;
-    for (const IndexRow& row : readIndex(index)) {
-        if (row.file != "Delta.sid" && row.file != "music.sid") continue;
-        const test::ProgramResult r =
-            test::runProgram({"-v", "-t1", (index.parent_path() / row.file).string(),
-                              (dir / "out.mid").string()},
-                             dir, "y\n");
-        const std::string info = expectedInfo(row) + "Setting song : " + row.startSong + " out of " +
-                                 row.songs + " (default = " + row.startSong + ")\n";
-        EXPECT_NE(r.out.find("120 ppq.\n" + info), std::string::npos) << r.out;
-        EXPECT_EQ(r.exitCode, 0) << r.err;
-        ++runs;
-    }
-    EXPECT_EQ(runs, 2);
+TEST(TuneInfo, DescriptionLinesAndAddresses) {
+    SidTuneInfo info;
+    const char* lines[] = {"first", "second"};
+    info.formatText = "Raw plus TUNEBOX ASCII text file (SID)";
+    info.infoLineCount = 2;
+    info.infoLines[0] = lines[0];
+    info.infoLines[1] = lines[1];
+    info.loadAddress = 0x0400;
+    info.initAddress = 0xC000;
+    info.playAddress = 0;
+    std::ostringstream out;
+    printTuneInfo(out, info, true);
+    out << 255;  // decimal again afterwards
+    EXPECT_EQ(out.str(),
+              "File format  : Raw plus TUNEBOX ASCII text file (SID)\n"
+              "Description  : first\n"
+              "Description  : second\n"
+              "Addresses    : $0400, $c000, $0\n"
+              "255");
+
+    info.infoLineCount = 0;
+    std::ostringstream none;
+    printTuneInfo(none, info, false);
+    EXPECT_EQ(none.str(), "");
 }
 
 } // namespace

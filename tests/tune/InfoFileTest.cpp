@@ -12,10 +12,13 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::TuneProbe;
+using Bytes = std::vector<std::uint8_t>;
 
-const std::vector<std::uint8_t> kData = {0x00, 0x10, 0xA9, 0x00, 0x60};
+const Bytes kData = {0x00, 0x10, 0xA9, 0x00, 0x60};
+const Bytes kOneByte = {0x00};
 
 std::string str(const char* text) { return text ? text : "(null)"; }
+Bytes bytes(const std::string& s) { return {s.begin(), s.end()}; }
 
 // --- text info files ---------------------------------------------------------
 
@@ -27,15 +30,8 @@ TEST(TextInfoFile, AllKeysWithTheLoadAddressInTheData) {
     ASSERT_TRUE(tune.textInfo(&kData, info));
     const SidTuneInfo i = tune.getInfo();
     EXPECT_STREQ(i.formatText, "Raw plus TUNEBOX ASCII text file (SID)");
-    EXPECT_EQ(i.loadAddress, 0x1000);
-    EXPECT_EQ(i.initAddress, 0x1000);
-    EXPECT_EQ(i.playAddress, 0x1003);
-    EXPECT_EQ(tune.dataOffset(), 2u);
-    EXPECT_EQ(i.songCount, 3);
-    EXPECT_EQ(i.startSong, 2);
-    EXPECT_EQ(tune.speedOf(1), kSpeedCia);
-    EXPECT_EQ(tune.speedOf(2), kSpeedVbi);
-    EXPECT_EQ(tune.speedOf(3), kSpeedCia);
+    EXPECT_EQ(test::layout(tune), "load $1000 init $1000 play $1003 songs 3/2 offset $2");
+    EXPECT_EQ(tune.speeds(1, 3), "CVC");
     EXPECT_EQ(str(i.titleText), "Title");
     EXPECT_EQ(str(i.authorText), "Someone");
     EXPECT_EQ(str(i.copyrightText), "1986 Firm");
@@ -44,260 +40,236 @@ TEST(TextInfoFile, AllKeysWithTheLoadAddressInTheData) {
 
     // Probed without data, the load address stays as written.
     ASSERT_TRUE(tune.textInfo(nullptr, info));
-    EXPECT_EQ(tune.getInfo().loadAddress, 0);
-    EXPECT_EQ(tune.dataOffset(), 0u);
+    EXPECT_EQ(test::layout(tune), "load $0000 init $1000 play $1003 songs 3/2 offset $0");
 }
 
-TEST(TextInfoFile, SomeKeysAreEnough) {
-    TuneProbe tune;
-    ASSERT_TRUE(tune.textInfo(&kData, "TUNEBOX INFOFILE\nSONGS=2,1\n"));
-    const SidTuneInfo i = tune.getInfo();
-    EXPECT_EQ(i.loadAddress, 0x1000);
-    EXPECT_EQ(i.initAddress, 0x1000);
-    EXPECT_EQ(i.playAddress, 0);
-    EXPECT_EQ(i.songCount, 2);
-    EXPECT_EQ(str(i.titleText), "");  // missing texts are empty, not absent
-
-    // First line only, or only unknown keys: no tune.
-    EXPECT_FALSE(tune.textInfo(&kData, "TUNEBOX INFOFILE\nCOMMENT=hello\n"));
-    EXPECT_EQ(tune.format(), "ERROR: SID file is truncated");
-    EXPECT_FALSE(tune.textInfo(&kData, "TUNEBOX INFOFILX\nSONGS=2,1\n"));
-    EXPECT_EQ(tune.format(), "");
-    EXPECT_FALSE(tune.textInfo(&kData, "TUNEBOX INFOFILE"));  // shorter than 18 bytes
-    // The magic ignores case.
-    EXPECT_TRUE(tune.textInfo(&kData, "tunebox infofile\nsongs=4,2\n"));
-    EXPECT_EQ(tune.getInfo().songCount, 4);
-    EXPECT_EQ(tune.getInfo().startSong, 2);
-}
-
-TEST(TextInfoFile, CutOffAddressLineEndsTheFile) {
-    TuneProbe tune;
-    EXPECT_FALSE(tune.textInfo(&kData, "TUNEBOX INFOFILE\nADDRESS=1000\nSONGS=2,1\n"));
-    EXPECT_EQ(tune.format(), "ERROR: SID file is truncated");
-
-    ASSERT_TRUE(tune.textInfo(&kData, "TUNEBOX INFOFILE\nNAME=x\nADDRESS=1000,\nSONGS=2,1\n"));
-    EXPECT_EQ(tune.getInfo().songCount, 0);  // the line after was never read
-    EXPECT_EQ(tune.getInfo().loadAddress, 0x1000);  // from the data
-    EXPECT_EQ(str(tune.getInfo().titleText), "x");
-}
-
-TEST(TextInfoFile, KeysWithBlanksAndLongValues) {
-    TuneProbe tune;
-    ASSERT_TRUE(tune.textInfo(&kData, "TUNEBOX INFOFILE\n  name = Tune \n Add ress = 2000 , 2001 , 2002\n"));
-    EXPECT_EQ(str(tune.getInfo().titleText), " Tune ");
-    EXPECT_EQ(tune.getInfo().loadAddress, 0x2000);
-    EXPECT_EQ(tune.getInfo().initAddress, 0x2001);
-    EXPECT_EQ(tune.getInfo().playAddress, 0x2002);
-
-    const std::string longName(100, 'L');
-    ASSERT_TRUE(tune.textInfo(&kData, "TUNEBOX INFOFILE\nNAME=" + longName + "\n"));
-    EXPECT_EQ(str(tune.getInfo().titleText), std::string(80, 'L'));
+TEST(TextInfoFile, PartialKeysAndOddLines) {
+    const struct {
+        const char* what;
+        const Bytes* data;
+        std::string info, layout, title;  // missing texts are empty, not absent
+    } cases[] = {
+        {"songs only", &kData, "TUNEBOX INFOFILE\nSONGS=2,1\n",
+         "load $1000 init $1000 play $0000 songs 2/1 offset $2", ""},
+        {"lower case", &kData, "tunebox infofile\nsongs=4,2\n",
+         "load $1000 init $1000 play $0000 songs 4/2 offset $2", ""},
+        {"address cut after its first number ends the lines", &kData,
+         "TUNEBOX INFOFILE\nNAME=x\nADDRESS=1000,\nSONGS=2,1\n",
+         "load $1000 init $1000 play $0000 songs 0/0 offset $2", "x"},
+        {"blanks inside keys", &kData, "TUNEBOX INFOFILE\n  name = Tune \n Add ress = 2000 , 2001 , 2002\n",
+         "load $2000 init $2001 play $2002 songs 0/0 offset $0", " Tune "},
+        {"100-character name", &kData, "TUNEBOX INFOFILE\nNAME=" + std::string(100, 'L') + "\n",
+         "load $1000 init $1000 play $0000 songs 0/0 offset $2", std::string(80, 'L')},
+        {"address given, one data byte", &kOneByte, "TUNEBOX INFOFILE\nADDRESS=0800,1000,1003\n",
+         "load $0800 init $1000 play $1003 songs 0/0 offset $0", ""},
+    };
+    TuneProbe tune;  // one probe: nothing may leak from the one before
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(tune.textInfo(c.data, c.info));
+        EXPECT_EQ(test::layout(tune), c.layout);
+        EXPECT_EQ(str(tune.getInfo().titleText), c.title);
+    }
 
     // Hex digits in either case; the text ends at its first NUL.
     ASSERT_TRUE(tune.textInfo(&kData, std::string("TUNEBOX INFOFILE\nSPEED=fFfFfFfF\n\0SONGS=9,9\n", 40)));
-    EXPECT_EQ(tune.speedOf(1), kSpeedCia);
-    EXPECT_EQ(tune.speedOf(200), kSpeedCia);
+    EXPECT_EQ(tune.speeds(1, 256), std::string(256, 'C'));
     EXPECT_EQ(tune.getInfo().songCount, 0);
 }
 
 TEST(TextInfoFile, SidsongCountsOnlyUntilTheSixKeysAreComplete) {
-    const std::string keys[] = {"ADDRESS=1000,1000,1003", "SONGS=1,1", "SPEED=0",
-                                "NAME=n", "AUTHOR=a", "COPYRIGHT=c"};
-    std::string before = "TUNEBOX INFOFILE\nSIDSONG=YES\n", after = "TUNEBOX INFOFILE\n";
-    for (const auto& k : keys) {
-        before += k + "\n";
-        after += k + "\n";
-    }
-    after += "sidsong=yes\n";
+    const std::string keys = "ADDRESS=1000,1000,1003\nSONGS=1,1\nSPEED=0\nNAME=n\nAUTHOR=a\nCOPYRIGHT=c\n";
     TuneProbe tune;
-    ASSERT_TRUE(tune.textInfo(&kData, before));
+    ASSERT_TRUE(tune.textInfo(&kData, "TUNEBOX INFOFILE\nSIDSONG=YES\n" + keys));
     EXPECT_TRUE(tune.getInfo().usesVudidazerPlayer);
-    ASSERT_TRUE(tune.textInfo(&kData, after));
+    ASSERT_TRUE(tune.textInfo(&kData, "TUNEBOX INFOFILE\n" + keys + "sidsong=yes\n"));
     EXPECT_FALSE(tune.getInfo().usesVudidazerPlayer);
-}
-
-TEST(TextInfoFile, DataTooShortForItsLoadAddress) {
-    TuneProbe tune;
-    const std::vector<std::uint8_t> oneByte = {0x00};
-    EXPECT_FALSE(tune.textInfo(&oneByte, "TUNEBOX INFOFILE\nADDRESS=0,1000,1003\n"));
-    EXPECT_EQ(tune.format(), "ERROR: C64 data file is corrupt");
-    EXPECT_TRUE(tune.textInfo(&oneByte, "TUNEBOX INFOFILE\nADDRESS=0800,1000,1003\n"));
 }
 
 // --- icon tooltype files -----------------------------------------------------
 
-// Builds a project icon with tooltypes. Fields not given stay 0.
+// Builds a project icon with tooltypes and 0, 1 or 2 render structures.
 struct IconBuilder {
     bool images = false;
-    int renders = 0;                 // 0, 1 or 2 render structures
-    std::uint8_t borderPairs = 2;
-    std::uint16_t width = 20, height = 3, depth = 2;
-    std::uint8_t planePick = 0x03;   // two planes
-    std::string defaultTool = "SYS:Player";
+    int renders = 0;
     std::vector<std::string> tooltypes = {"ADDRESS=1000,1000,1003", "SONGS=2,1", "SPEED=1",
                                           "NAME=Icon Tune", "AUTHOR=Someone", "COPYRIGHT=1990"};
 
-    static void put32(std::vector<std::uint8_t>& f, std::uint32_t v) {
-        for (int s = 24; s >= 0; s -= 8) f.push_back(static_cast<std::uint8_t>(v >> s));
-    }
-
-    std::vector<std::uint8_t> build() const {
-        std::vector<std::uint8_t> f(0x4E, 0);
+    Bytes build() const {
+        Bytes f(0x4E, 0);
+        const auto put = [&f](std::size_t value, int bytes) {
+            while (bytes-- > 0) f.push_back(static_cast<std::uint8_t>(value >> 8 * bytes));
+        };
+        const auto putText = [&](const std::string& text) {
+            put(text.size() + 1, 4);
+            f.insert(f.end(), text.begin(), text.end());
+            f.push_back(0);
+        };
         f[0] = 0xE3; f[1] = 0x10; f[3] = 1;
         f[0x11] = images ? 0x04 : 0x00;
         if (renders >= 1) f[0x19] = 1;
         if (renders >= 2) f[0x1D] = 1;
-        f[0x30] = 4;
+        f[0x30] = 4;  // a project icon
         for (int r = 0; r < renders; ++r) {
-            if (images) {
-                std::vector<std::uint8_t> image(20, 0);
-                image[4] = static_cast<std::uint8_t>(width >> 8); image[5] = static_cast<std::uint8_t>(width);
-                image[6] = static_cast<std::uint8_t>(height >> 8); image[7] = static_cast<std::uint8_t>(height);
-                image[8] = static_cast<std::uint8_t>(depth >> 8); image[9] = static_cast<std::uint8_t>(depth);
-                image[14] = planePick;
-                f.insert(f.end(), image.begin(), image.end());
-                f.insert(f.end(), (width + 15) / 16 * height * 2 * 2, 0xAA);  // two planes
-            } else {
-                std::vector<std::uint8_t> border(16, 0);
-                border[7] = borderPairs;
-                f.insert(f.end(), border.begin(), border.end());
-                f.insert(f.end(), 4u * borderPairs, 0x55);
+            if (images) {  // 20 x 3 pixels of depth 2, both planes picked, then the bitmap
+                put(0, 4), put(20, 2), put(3, 2), put(2, 2), put(0, 4), put(0x03, 1), put(0, 5);
+                f.insert(f.end(), 2 * 3 * 2 * 2, 0xAA);
+            } else {  // two point pairs
+                put(0, 7), put(2, 1), put(0, 8);
+                f.insert(f.end(), 2 * 4, 0x55);
             }
         }
-        put32(f, static_cast<std::uint32_t>(defaultTool.size() + 1));
-        f.insert(f.end(), defaultTool.begin(), defaultTool.end());
-        f.push_back(0);
-        put32(f, static_cast<std::uint32_t>((tooltypes.size() + 1) * 4));
-        for (const auto& t : tooltypes) {
-            put32(f, static_cast<std::uint32_t>(t.size() + 1));
-            f.insert(f.end(), t.begin(), t.end());
-            f.push_back(0);
-        }
+        putText("SYS:Player");
+        put((tooltypes.size() + 1) * 4, 4);
+        for (const auto& t : tooltypes) putText(t);
         return f;
     }
 };
 
+template <typename Edit>
+Bytes icon(Edit edit) {
+    IconBuilder b;
+    edit(b);
+    return b.build();
+}
+
 TEST(TooltypeFile, BorderAndImageRenders) {
     for (bool images : {false, true}) {
         for (int renders : {0, 1, 2}) {
-            IconBuilder icon;
-            icon.images = images;
-            icon.renders = renders;
             TuneProbe tune;
-            ASSERT_TRUE(tune.tooltype(&kData, icon.build())) << images << renders << tune.format();
+            ASSERT_TRUE(tune.tooltype(&kData, icon([&](IconBuilder& b) {
+                b.images = images;
+                b.renders = renders;
+            }))) << images << renders << tune.format();
             const SidTuneInfo i = tune.getInfo();
             EXPECT_STREQ(i.formatText, "Raw plus PlaySID icon tooltype file (INFO)");
-            EXPECT_EQ(i.loadAddress, 0x1000);
-            EXPECT_EQ(i.playAddress, 0x1003);
-            EXPECT_EQ(i.songCount, 2);
-            EXPECT_EQ(tune.speedOf(1), kSpeedCia);
-            EXPECT_EQ(tune.speedOf(2), kSpeedVbi);
+            EXPECT_EQ(test::layout(tune), "load $1000 init $1000 play $1003 songs 2/1 offset $0");
+            EXPECT_EQ(tune.speeds(1, 2), "CV");
             EXPECT_EQ(str(i.titleText), "Icon Tune");
             EXPECT_EQ(str(i.copyrightText), "1990");
-            EXPECT_EQ(tune.dataOffset(), 0u);
         }
     }
 }
 
-TEST(TooltypeFile, LoadAddressFromTheData) {
-    IconBuilder icon;
-    icon.tooltypes[0] = "address=0,0,1003";
-    icon.tooltypes[1] = "songs=1,1";
+TEST(TooltypeFile, LoadAddressFromTheDataAndLongTooltypes) {
     TuneProbe tune;
-    ASSERT_TRUE(tune.tooltype(&kData, icon.build())) << tune.format();
-    EXPECT_EQ(tune.getInfo().loadAddress, 0x1000);
-    EXPECT_EQ(tune.getInfo().initAddress, 0x1000);
-    EXPECT_EQ(tune.dataOffset(), 2u);
+    ASSERT_TRUE(tune.tooltype(&kData, icon([](IconBuilder& b) {
+        b.tooltypes[0] = "address=0,0,1003";
+        b.tooltypes[1] = "songs=1,1";
+    }))) << tune.format();
+    EXPECT_EQ(test::layout(tune), "load $1000 init $1000 play $1003 songs 1/1 offset $2");
 
-    const std::vector<std::uint8_t> oneByte = {0x00};
-    EXPECT_FALSE(tune.tooltype(&oneByte, icon.build()));
-    EXPECT_EQ(tune.format(), "ERROR: C64 data file is corrupt");
-}
-
-TEST(TooltypeFile, MissingAndOversizedTooltypes) {
-    TuneProbe tune;
-    IconBuilder noCopyright;
-    noCopyright.tooltypes.pop_back();
-    EXPECT_FALSE(tune.tooltype(&kData, noCopyright.build()));
-    EXPECT_EQ(tune.format(), "ERROR: Info file is incomplete or corrupt");
-
-    IconBuilder none;
-    none.tooltypes.clear();
-    EXPECT_FALSE(tune.tooltype(&kData, none.build()));
-    EXPECT_EQ(tune.format(), "ERROR: Info file does not contain required strings");
-
-    IconBuilder unknown;
-    unknown.tooltypes = {"FILETYPE=SID", "PLAYER=x"};
-    EXPECT_FALSE(tune.tooltype(&kData, unknown.build()));
-    EXPECT_EQ(tune.format(), "ERROR: Info file does not contain required strings");
-
-    IconBuilder longName;
-    longName.tooltypes[3] = "NAME=" + std::string(58, 'x');  // 63 characters + NUL: fits
-    ASSERT_TRUE(tune.tooltype(&kData, longName.build()));
+    // 63 characters and the NUL still fit a tooltype.
+    ASSERT_TRUE(tune.tooltype(&kData, icon([](IconBuilder& b) { b.tooltypes[3] = "NAME=" + std::string(58, 'x'); })));
     EXPECT_EQ(str(tune.getInfo().titleText), std::string(31, 'x'));
-    longName.tooltypes[3] += "y";  // 65 bytes with the NUL
-    EXPECT_FALSE(tune.tooltype(&kData, longName.build()));
-    EXPECT_EQ(tune.format(), "");
-
-    // Not an icon at all, or not a project icon.
-    auto wrongType = IconBuilder().build();
-    wrongType[0x30] = 3;
-    EXPECT_FALSE(tune.tooltype(&kData, wrongType));
-    EXPECT_EQ(tune.format(), "");
 }
 
 TEST(TooltypeFile, EveryCutOfAnIconIsRefused) {
     for (bool images : {false, true}) {
-        IconBuilder icon;
-        icon.images = images;
-        icon.renders = 2;
-        const auto whole = icon.build();
+        const auto whole = icon([&](IconBuilder& b) {
+            b.images = images;
+            b.renders = 2;
+        });
         for (std::size_t n = 0; n < whole.size(); ++n) {
             TuneProbe tune;
-            const std::vector<std::uint8_t> cut(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(n));
-            EXPECT_FALSE(tune.tooltype(&kData, cut)) << n;
+            EXPECT_FALSE(tune.tooltype(&kData, Bytes(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(n)))) << n;
         }
     }
-    // Renders claiming more bytes than the file holds.
-    IconBuilder big;
-    big.images = true;
-    big.renders = 1;
-    auto file = big.build();
-    file[0x4E + 4] = 0xFF;  // width 0xFF14
-    TuneProbe tune;
-    EXPECT_FALSE(tune.tooltype(&kData, file));
-    EXPECT_EQ(tune.format(), "ERROR: Info file is incomplete or corrupt");
 }
 
-// --- both files through the container -------------------------------------------
+// --- refusals of both kinds --------------------------------------------------
 
-TEST(InfoFilePairs, IconFindsItsDataAndPackedPairsLoad) {
-    const fs::path dir = test::scratchDir("info-pairs");
-    test::writeFile(dir / "tune.info", IconBuilder().build());
-    test::writeFile(dir / "tune", kData);
-    SidTune icon((dir / "tune.info").c_str(), nullptr, true);
-    ASSERT_TRUE(icon.status()) << icon.getInfo().statusText;
-    EXPECT_STREQ(icon.getInfo().formatText, "Raw plus PlaySID icon tooltype file (INFO)");
-    EXPECT_EQ(icon.getInfo().dataFileName, "tune");
-    EXPECT_EQ(icon.getInfo().infoFileName, "tune.info");
-    EXPECT_EQ(icon.getInfo().c64DataLength, kData.size());
+TEST(InfoFileRefusals, EachLeavesItsText) {
+    const char kTruncated[] = "ERROR: SID file is truncated";
+    const char kCorruptData[] = "ERROR: C64 data file is corrupt";
+    const char kIncomplete[] = "ERROR: Info file is incomplete or corrupt";
+    const char kNoStrings[] = "ERROR: Info file does not contain required strings";
+    Bytes notProject = IconBuilder().build();
+    notProject[0x30] = 3;
+    Bytes tooWide = icon([](IconBuilder& b) {
+        b.images = true;
+        b.renders = 1;
+    });
+    tooWide[0x4E + 4] = 0xFF;  // an image 0xFF14 pixels wide, beyond the file
+    const struct {
+        const char* what;
+        bool isIcon;
+        const Bytes* data;
+        Bytes file;
+        const char* format;
+    } cases[] = {
+        {"only unknown keys", false, &kData, bytes("TUNEBOX INFOFILE\nCOMMENT=hello\n"), kTruncated},
+        {"wrong magic", false, &kData, bytes("TUNEBOX INFOFILX\nSONGS=2,1\n"), ""},
+        {"shorter than 18 bytes", false, &kData, bytes("TUNEBOX INFOFILE"), ""},
+        {"ADDRESS=1000 ends the lines", false, &kData, bytes("TUNEBOX INFOFILE\nADDRESS=1000\nSONGS=2,1\n"), kTruncated},
+        {"text: half a load address", false, &kOneByte, bytes("TUNEBOX INFOFILE\nADDRESS=0,1000,1003\n"), kCorruptData},
+        {"icon: half a load address", true, &kOneByte, icon([](IconBuilder& b) { b.tooltypes[0] = "ADDRESS=0,0,1003"; }), kCorruptData},
+        {"no COPYRIGHT", true, &kData, icon([](IconBuilder& b) { b.tooltypes.pop_back(); }), kIncomplete},
+        {"no tooltypes", true, &kData, icon([](IconBuilder& b) { b.tooltypes.clear(); }), kNoStrings},
+        {"only unknown tooltypes", true, &kData, icon([](IconBuilder& b) { b.tooltypes = {"FILETYPE=SID", "PLAYER=x"}; }), kNoStrings},
+        {"a 65-byte tooltype", true, &kData, icon([](IconBuilder& b) { b.tooltypes[3] = "NAME=" + std::string(59, 'x'); }), ""},
+        {"not a project icon", true, &kData, notProject, ""},
+        {"renders beyond the file", true, &kData, tooWide, kIncomplete},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TuneProbe tune;
+        EXPECT_FALSE(c.isIcon ? tune.tooltype(c.data, c.file)
+                              : tune.textInfo(c.data, std::string(c.file.begin(), c.file.end())));
+        EXPECT_EQ(tune.format(), c.format);
+    }
+}
 
-    const std::string text = "TUNEBOX INFOFILE\nADDRESS=0,1002,1003\nSONGS=1,1\nSPEED=0\nNAME=Packed\n";
-    test::writeFile(dir / "packed.inf", test::PackedStream::packLiteral({text.begin(), text.end()}));
-    test::writeFile(dir / "packed.dat", test::PackedStream::packLiteral(kData));
-    SidTune packed((dir / "packed.inf").c_str(), nullptr, true);
-    ASSERT_TRUE(packed.status()) << packed.getInfo().statusText;
-    EXPECT_STREQ(packed.getInfo().formatText, "Raw plus TUNEBOX ASCII text file (SID)");
-    EXPECT_STREQ(packed.getInfo().statusText, "No errors");
-    EXPECT_EQ(packed.cachedFile(), kData);
-    EXPECT_EQ(packed.getInfo().loadAddress, 0x1000);
-    EXPECT_EQ(packed.getInfo().c64DataLength, kData.size() - 2);
-    EXPECT_EQ(str(packed.getInfo().titleText), "Packed");
+// --- companion files through the container -------------------------------------
 
-    std::vector<std::uint8_t> memory(0x10000, 0);
-    ASSERT_TRUE(packed.placeInC64Memory(memory.data()));
-    EXPECT_EQ(memory[0x1000], 0xA9);
-    EXPECT_EQ(memory[0x1002], 0x60);
+TEST(CompanionSearch, FindsThePairFromEitherSide) {
+    const char kNoErrors[] = "No errors";
+    const char kNoData[] = "ERROR: Did not find the corresponding data file";
+    const Bytes info = bytes("TUNEBOX INFOFILE\nADDRESS=1000,1000,1003\nSONGS=1,1\nSPEED=0\nNAME=x\n");
+    const Bytes packedInfo =
+        test::PackedStream::packLiteral(bytes("TUNEBOX INFOFILE\nADDRESS=0,1002,1003\nSONGS=1,1\nNAME=Packed\n"));
+    using Files = std::vector<std::pair<std::string, Bytes>>;
+    const Files pair = {{"tune.sid", info}, {"tune.dat", kData}};
+    const Files bare = {{"tune.inf", info}, {"tune", kData}};
+    const struct {
+        const char* what;
+        Files files;
+        std::string named, dataName, infoName;  // no names: refused
+        const char* status;
+    } cases[] = {
+        {"data finds its description", pair, "tune.dat", "tune.dat", "tune.sid", kNoErrors},
+        {"description finds its data", pair, "tune.sid", "tune.dat", "tune.sid", kNoErrors},
+        {"the last extension", {{"tune.dat", kData}, {"tune.DATA", info}}, "tune.dat", "tune.dat", "tune.DATA", kNoErrors},
+        {"the empty extension", bare, "tune.inf", "tune", "tune.inf", kNoErrors},
+        {"a name without a dot", bare, "tune", "tune", "tune.inf", kNoErrors},
+        {"a dot in the directory", {{"v1.2/song", kData}, {"v1.2/song.inf", info}}, "v1.2/song", "song", "song.inf", kNoErrors},
+        {"an icon", {{"tune.info", IconBuilder().build()}, {"tune", kData}}, "tune.info", "tune", "tune.info", kNoErrors},
+        {"both packed", {{"p.inf", packedInfo}, {"p.dat", test::PackedStream::packLiteral(kData)}}, "p.inf", "p.dat", "p.inf", kNoErrors},
+        {"no description", {{"tune.dat", kData}}, "tune.dat", "", "", "ERROR: Could not determine file format"},
+        // The named file is skipped, never read as its own data.
+        {"a description alone", {{"tune.dat", info}}, "tune.dat", "", "", kNoData},
+        {"a description alone, no dot", {{"song", info}}, "song", "", "", kNoData},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const fs::path dir = test::scratchDir("companion-" + std::to_string(n++));
+        for (const auto& [name, content] : c.files) {
+            fs::create_directories((dir / name).parent_path());
+            test::writeFile(dir / name, content);
+        }
+        SidTune tune((dir / c.named).c_str(), nullptr, true);
+        EXPECT_STREQ(tune.getInfo().statusText, c.status);
+        ASSERT_EQ(tune.status(), !c.dataName.empty());
+        if (!tune.status()) {
+            EXPECT_STREQ(tune.getInfo().formatText, "N/A");
+            continue;
+        }
+        EXPECT_EQ(tune.getInfo().dataFileName, c.dataName);
+        EXPECT_EQ(tune.getInfo().infoFileName, c.infoName);
+        EXPECT_EQ(tune.cachedFile(), kData);
+        EXPECT_EQ(tune.getInfo().loadAddress, 0x1000);
+    }
 }
 
 } // namespace

@@ -65,134 +65,106 @@ TEST(PowerPackerCodes, CopiesRepeatEarlierOutput) {
     t.bits(1, 7);
     t.bits(7, 3);
     t.bits(1, 3);
-    const Outcome o = unpack(t.file(15, {9, 10, 12, 13}));
+    Outcome o = unpack(t.file(15, {9, 10, 12, 13}));
     ASSERT_TRUE(o.ok) << o.text;
     EXPECT_EQ(o.output, bytesOf("bababababababab"));
     EXPECT_EQ(o.text, "PowerPacker: best compression");
-}
 
-TEST(PowerPackerCodes, WholeFirstWordWhenNoBitsAreSkipped) {
-    // 1 + 2 + 2 + 6 * 8 bits of literals and a 2 + 9-bit copy: two whole words.
-    PackedStream s;
-    s.literal(bytesOf("abcdef"));
-    s.bits(0, 2);
-    s.bits(1, 9);
-    const auto file = s.file(8);
+    // 1 + 2 + 2 + 6 * 8 bits of literals and a 2 + 9-bit copy fill two whole
+    // words, so no bits of the first word are skipped.
+    PackedStream u;
+    u.literal(bytesOf("abcdef"));
+    u.bits(0, 2);
+    u.bits(1, 9);
+    const auto file = u.file(8);
     ASSERT_EQ(file.back(), 0);
-    const Outcome o = unpack(file);
+    o = unpack(file);
     ASSERT_TRUE(o.ok) << o.text;
     EXPECT_EQ(o.output, bytesOf("ababcdef"));
 }
 
-TEST(PowerPackerCodes, EmptyOutputNeedsNoStream) {
-    const std::vector<std::uint8_t> file = {'P', 'P', '2', '0', 9, 9, 9, 9, 0, 0, 0, 0};
-    const Outcome o = unpack(file);
-    EXPECT_TRUE(o.ok);
-    EXPECT_TRUE(o.output.empty());
-}
-
-TEST(PowerPackerRecognition, OnlyPp20WithAKnownTableIsPacked) {
-    auto file = PackedStream::packLiteral(bytesOf("hello"));
-    file[3] = '1';  // "PP21"
-    Outcome o = unpack(file);
-    EXPECT_FALSE(o.ok);
-    EXPECT_FALSE(o.packed);
-    EXPECT_EQ(o.text, "Not compressed with PowerPacker (PP20)");
-
-    file = PackedStream::packLiteral(bytesOf("hello"));
-    file[4] = 9; file[5] = 10; file[6] = 11; file[7] = 12;
-    o = unpack(file);
-    EXPECT_FALSE(o.ok);
-    EXPECT_FALSE(o.packed);
-    EXPECT_EQ(o.text, "PowerPacker: Unrecognized compression method");
-
-    // Magic and table but no room for the trailer.
-    o = unpack({'P', 'P', '2', '0', 9, 10, 12, 12, 0, 0});
-    EXPECT_FALSE(o.ok);
-    EXPECT_TRUE(o.packed);
-    EXPECT_EQ(o.text, kCorrupt);
-}
-
-TEST(PowerPackerDamage, CorruptStreamsAreRefusedWithoutStrayAccess) {
-    // A copy reaching 5 bytes back when only one byte exists.
-    PackedStream offset;
+TEST(PowerPackerDamage, RefusalsAndTheirTexts) {
+    auto pp21 = PackedStream::packLiteral(bytesOf("hello"));
+    pp21[3] = '1';
+    auto unknownTable = PackedStream::packLiteral(bytesOf("hello"));
+    unknownTable[5] = 10;  // 9 10 11 12
+    unknownTable[6] = 11;
+    unknownTable[7] = 12;
+    PackedStream offset;  // a copy from one byte past the end of the output
     offset.literal(bytesOf("a"));
     offset.bits(0, 2);
-    offset.bits(4, 9);
-    EXPECT_EQ(unpack(offset.file(3)).text, kCorrupt);
-
-    // A skip count above 32.
+    offset.bits(1, 9);
     auto skip = PackedStream::packLiteral(bytesOf("abcdef"));
     skip.back() = 33;
-    EXPECT_EQ(unpack(skip).text, kCorrupt);
-
-    // More output claimed than the stream codes: the reader runs dry.
-    PackedStream dry;
+    PackedStream dry;  // more output claimed than the stream codes
     dry.literal(bytesOf("abc"));
-    Outcome o = unpack(dry.file(40));
-    EXPECT_FALSE(o.ok);
-    EXPECT_TRUE(o.packed);
-    EXPECT_EQ(o.text, kCorrupt);
-
-    // A literal run longer than the output.
-    PackedStream over;
+    PackedStream over;  // a literal run longer than the output
     over.literal(bytesOf("abcdef"));
-    EXPECT_EQ(unpack(over.file(4)).text, kCorrupt);
-
-    // A length no file of this size could unpack to is refused up front.
     auto huge = PackedStream::packLiteral(bytesOf("abc"));
-    huge[huge.size() - 4] = 0xFF;
-    EXPECT_EQ(unpack(huge).text, kCorrupt);
+    huge[huge.size() - 4] = 0xFF;  // no file of this size unpacks to 16 MB
+    const struct {
+        const char* what;
+        std::vector<std::uint8_t> file;
+        bool packed;
+        const char* text;
+    } cases[] = {
+        {"PP21", pp21, false, "Not compressed with PowerPacker (PP20)"},
+        {"unknown table", unknownTable, false, "PowerPacker: Unrecognized compression method"},
+        {"no room for the trailer", {'P', 'P', '2', '0', 9, 10, 12, 12, 0, 0}, true, kCorrupt},
+        {"offset before the output", offset.file(3), true, kCorrupt},
+        {"skip count above 32", skip, true, kCorrupt},
+        {"stream runs dry", dry.file(40), true, kCorrupt},
+        {"run beyond the output", over.file(4), true, kCorrupt},
+        {"impossible length", huge, true, kCorrupt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Outcome o = unpack(c.file);
+        EXPECT_FALSE(o.ok);
+        EXPECT_EQ(o.packed, c.packed);
+        EXPECT_EQ(o.text, c.text);
+    }
 }
 
-class SharedPackedFiles : public ::testing::Test {
-protected:
-    static std::vector<std::pair<std::filesystem::path, std::filesystem::path>> pairs() {
-        std::vector<std::pair<std::filesystem::path, std::filesystem::path>> result;
-        const auto dir = test::sharedFile("pp20");
-        if (dir.empty()) return result;
-        for (const auto& entry : std::filesystem::directory_iterator(dir)) {
-            const std::string name = entry.path().filename().string();
-            if (entry.path().extension() != ".pp") continue;
-            const std::string stem = name.substr(0, name.size() - 3);
-            const auto original = stem.ends_with(".sid") ? test::sharedFile("psid/" + stem)
-                                                          : test::sharedFile("pp20/" + stem + ".raw");
-            result.emplace_back(entry.path(), original);
-        }
-        std::sort(result.begin(), result.end());
-        return result;
+// The packed files of the shared data with their originals: NAME.sid.pp holds
+// psid/NAME.sid, NAME.pp holds pp20/NAME.raw.
+std::vector<std::pair<std::filesystem::path, std::filesystem::path>> packedPairs() {
+    std::vector<std::pair<std::filesystem::path, std::filesystem::path>> result;
+    const auto dir = test::sharedFile("pp20");
+    if (dir.empty()) return result;
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+        if (entry.path().extension() != ".pp") continue;
+        const std::string stem = entry.path().stem().string();
+        result.emplace_back(entry.path(), stem.ends_with(".sid") ? test::sharedFile("psid/" + stem)
+                                                                 : test::sharedFile("pp20/" + stem + ".raw"));
     }
-};
+    std::sort(result.begin(), result.end());
+    return result;
+}
 
-TEST_F(SharedPackedFiles, UnpackToTheirOriginals) {
-    const auto files = pairs();
+TEST(SharedPackedFiles, UnpackToTheirOriginalsAndLoad) {
+    const auto files = packedPairs();
     if (files.empty()) GTEST_SKIP() << "shared test data absent";
     for (const auto& [packed, original] : files) {
-        ASSERT_FALSE(original.empty()) << packed;
+        SCOPED_TRACE(packed);
+        ASSERT_FALSE(original.empty());
         const Outcome o = unpack(test::readFile(packed));
-        ASSERT_TRUE(o.ok) << packed << ": " << o.text;
-        EXPECT_EQ(o.output, test::readFile(original)) << packed;
+        ASSERT_TRUE(o.ok) << o.text;
+        EXPECT_EQ(o.output, test::readFile(original));
         EXPECT_NE(std::string(o.text).find("compression"), std::string::npos);
-    }
-}
-
-TEST_F(SharedPackedFiles, PackedTunesLoadAsTheTunesTheyHold) {
-    const auto files = pairs();
-    if (files.empty()) GTEST_SKIP() << "shared test data absent";
-    for (const auto& [packed, original] : files) {
         if (original.extension() != ".sid") continue;
         SidTune tune(packed.string().c_str());
-        ASSERT_TRUE(tune.status()) << packed << ": " << tune.getInfo().statusText;
+        ASSERT_TRUE(tune.status()) << tune.getInfo().statusText;
         EXPECT_STREQ(tune.getInfo().formatText, "PlaySID one-file format (PSID)");
         EXPECT_STREQ(tune.getInfo().statusText, "No errors");
-        EXPECT_EQ(tune.cachedFile(), test::readFile(original));
+        EXPECT_EQ(tune.cachedFile(), o.output);
     }
 }
 
 // Damaged files of every kind must end in a text, never in a stray read or
 // write (the sanitizer build checks the latter).
-TEST_F(SharedPackedFiles, TruncationsAndBitFlipsEndInAStatusText) {
-    const auto files = pairs();
+TEST(SharedPackedFiles, TruncationsAndBitFlipsEndInAStatusText) {
+    const auto files = packedPairs();
     if (files.empty()) GTEST_SKIP() << "shared test data absent";
     const std::set<std::string> texts = {
         kCorrupt, "Not compressed with PowerPacker (PP20)",
