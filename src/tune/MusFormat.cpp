@@ -58,6 +58,9 @@ bool SidTune::acceptsMus(const std::uint8_t* data, std::size_t length) {
     if (!in.endsWithHalt(voice2) || !in.endsWithHalt(voice3) || !in.endsWithHalt(text)) {
         return false;
     }
+    // The player is installed at $C000 after the song is placed at $0900:
+    // streams reaching that far would be overwritten and play garbage.
+    if (kMusLoadAddress + (text - 2) > kPlayerAddress) return false;
     if (in.overrun()) return false;
 
     char* slots[kMusTextLines];

@@ -82,6 +82,19 @@ TEST(MusRecogniser, RefusesBrokenStreams) {
     }
 }
 
+TEST(MusRecogniser, StreamsMustEndBelowThePlayer) {
+    // n pairs on voice 1 end the streams at $0900 + 2n + 12: 23418 pairs
+    // reach $BFFF, one more would run into the player at $C000.
+    for (const auto& [pairs, fits] : {std::pair{23418, true}, std::pair{23419, false}}) {
+        SCOPED_TRACE(pairs);
+        Song s;
+        s.voices[0] = repeat(note(kQuarter, pitch('C', 4)), pairs);
+        const auto file = s.build();
+        SidTune tune(file.data(), file.size());
+        EXPECT_EQ(tune.status(), fits);
+    }
+}
+
 TEST(MusRecogniser, TextLinesAreConvertedAndLimited) {
     struct Case {
         const char* what;
