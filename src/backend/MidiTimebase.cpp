@@ -29,9 +29,8 @@ MidiTimebase::MidiTimebase(const FrameClock& clock, float bpm, std::int32_t ppq,
 void MidiTimebase::setTempo(float bpm) {
     if (!(bpm >= kMinBpm)) bpm = kMinBpm;  // also catches NaN
     if (bpm > kMaxBpm) bpm = kMaxBpm;
-    bpm_ = bpm;
-    usPerTick_ = 60000000.0f / (static_cast<float>(ppq_) * bpm_);
-    usPerQuarter_ = 60000000.0f / bpm_;
+    usPerTick_ = 60000000.0f / (static_cast<float>(ppq_) * bpm);
+    usPerQuarter_ = 60000000.0f / bpm;
 }
 
 std::uint64_t MidiTimebase::currentTime() const {

@@ -21,14 +21,12 @@ public:
 
     // Quarter notes per minute; recomputes the tick and quarter lengths.
     void setTempo(float bpm);
-    float bpm() const { return bpm_; }
 
     // The clock's playing time in microseconds, times the speed factor when
     // one is in force.
     std::uint64_t currentTime() const;
     // Makes the current time tick 0.
     void startAtNow() { origin_ = currentTime(); }
-    std::uint64_t origin() const { return origin_; }
     void resetEmitted() { emitted_ = 0; }
 
     // Ticks from the previous event written to an event at time t (times
@@ -39,12 +37,10 @@ public:
     // Microseconds per quarter note, the value of the Set Tempo meta event.
     std::uint32_t tempoValue() const;
     std::int32_t ppq() const { return ppq_; }
-    float usPerTick() const { return usPerTick_; }
 
 private:
     const FrameClock& clock_;
     std::uint64_t emitted_ = 0;
-    float bpm_ = 0.0f;
     std::int32_t ppq_;
     float usPerTick_ = 0.0f;
     float usPerQuarter_ = 0.0f;

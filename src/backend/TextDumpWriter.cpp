@@ -180,9 +180,9 @@ void TextDumpWriter::voiceHeld(const emu::SidVoice& voice, int v) {
     if (audible) {
         bool named = false;
         if (settings_.alwaysShowNotes) {
-            NoteTable::Match m = notes_.findNote(voice.frequencyRegister);
+            const NoteTable::Match m = notes_.findNote(voice.frequencyRegister);
             if (m.note != state.lastNote) {
-                writeNote(voice, v);
+                writeMatch(m, v);
                 named = true;
             }
         }
@@ -222,7 +222,10 @@ void TextDumpWriter::writeNote(const emu::SidVoice& voice, int v) {
         noteOff(v, "---", v);
         return;
     }
-    NoteTable::Match m = notes_.findNote(voice.frequencyRegister);
+    writeMatch(notes_.findNote(voice.frequencyRegister), v);
+}
+
+void TextDumpWriter::writeMatch(const NoteTable::Match& m, int v) {
     if (m.found) {
         noteOff(v, "", v);
         noteOn(v, m.note, 127, v, m.tableValue);

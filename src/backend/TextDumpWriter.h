@@ -50,6 +50,7 @@ private:
     };
 
     void writeNote(const emu::SidVoice& voice, int v);
+    void writeMatch(const NoteTable::Match& m, int v);  // a register value already looked up
     void writeValues(const emu::SidVoice& voice);
 
     int noteNameOffset_;  // 12 selects the English names

@@ -35,7 +35,6 @@ struct Converter::State {
     NoteTracker tracker;
     ChannelMap channels;
     std::deque<FrameSnapshot> frames;
-    std::uint16_t frameSamples = 0;
 };
 
 Converter::Converter() : state_(std::make_unique<State>()) {}
@@ -85,7 +84,6 @@ void Converter::run(const std::string& outputName, bool overwriteAllowed, Progre
     sink.begin(2 * playSeconds);
 
     State& s = *state_;
-    s.frameSamples = 0;
     emu::C64& m = emu::machine();
     m.sampleEvent = 0;
     m.sampleEventReported = false;
@@ -99,7 +97,6 @@ void Converter::run(const std::string& outputName, bool overwriteAllowed, Progre
     std::uint32_t reported = 0;
     while (clock.totalSeconds() < playSeconds) {
         capture.step(clock);
-        s.frameSamples = static_cast<std::uint16_t>(capture.lastFrameSamples());
         if (clock.seconds != reported) {
             reported = clock.seconds;
             sink.update(clock.totalSeconds());

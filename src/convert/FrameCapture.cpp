@@ -47,8 +47,7 @@ const FrameSnapshot& FrameCapture::step(FrameClock& clock) {
     }
 
     if (ciaTimed_) emu::rereadCiaTimer();
-    lastSamples_ = emu::frameSamples();
-    frame.samples = lastSamples_;
+    frame.samples = emu::frameSamples();
 
     clock.advance(m.timing.cyclesPerCall, m.timing.cpuClock);
     return frame;

@@ -26,8 +26,6 @@ public:
 
     // Play calls that the instruction budget had to stop.
     std::uint32_t stoppedCalls() const { return stopped_; }
-    // Output samples that the last frame covered.
-    std::uint32_t lastFrameSamples() const { return lastSamples_; }
 
 private:
     EmuEngine& engine_;
@@ -35,7 +33,6 @@ private:
     std::deque<FrameSnapshot>& frames_;
     bool ciaTimed_;
     std::uint32_t stopped_ = 0;
-    std::uint32_t lastSamples_ = 0;
 };
 
 // One voice's control value of one frame into the note tracking. A note

@@ -25,8 +25,8 @@ std::uint32_t distinctValues(const std::vector<std::uint8_t>& list) {
 
 void NoteTracker::reset() {
     for (NoteCapture& n : notes_) n = NoteCapture{};
-    known_.clear();
     instruments_.clear();
+    ids_.clear();
 }
 
 void NoteTracker::addWaveform(int voice, std::uint8_t control) {
@@ -60,17 +60,19 @@ void NoteTracker::endNote(int voice) {
     const bool hasNoise = std::find(list.begin(), list.end(), kNoise) != list.end();
     if (distinct > 1) trim(list, hasNoise ? 2 * distinct : distinct);
 
-    auto found = std::find(known_.begin(), known_.end(), list);
-    if (found != known_.end()) {
-        const auto id = static_cast<std::int32_t>(found - known_.begin());
+    ListKey key{};
+    std::copy_n(list.begin(), std::min(list.size(), key.size()), key.begin());
+    const auto found = ids_.find(key);
+    if (found != ids_.end()) {
+        const std::int32_t id = found->second;
         Instrument& inst = instruments_[static_cast<std::size_t>(id)];
         ++inst.useCount;
         inst.voices.insert(voice);
         n.start->instrument[static_cast<std::size_t>(voice)] = id;
     } else {
-        known_.push_back(list);
         Instrument inst;
-        inst.id = static_cast<std::int32_t>(known_.size() - 1);
+        inst.id = static_cast<std::int32_t>(instruments_.size());
+        ids_.emplace(key, inst.id);
         inst.useCount = 1;
         inst.hasNoise = hasNoise;
         inst.endsWithNoise = list.back() == kNoise;

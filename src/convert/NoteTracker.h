@@ -1,7 +1,9 @@
 #pragma once
 #include "convert/ConversionRecords.h"
 
+#include <array>
 #include <cstdint>
+#include <map>
 #include <vector>
 
 namespace notecast {
@@ -36,8 +38,13 @@ private:
         FrameSnapshot* start = nullptr;
     };
     NoteCapture notes_[3];
-    std::vector<std::vector<std::uint8_t>> known_;
-    std::vector<Instrument> instruments_;
+    std::vector<Instrument> instruments_;  // in order of discovery: id = position
+    // Instrument id by waveform list, the list padded with zeros (which no
+    // entry is, so lists of different lengths stay apart). A tune that makes
+    // up a new list for every note must not make each note search all the
+    // lists before it.
+    using ListKey = std::array<std::uint8_t, kMaxWaveforms>;
+    std::map<ListKey, std::int32_t> ids_;
 };
 
 } // namespace notecast

@@ -9,7 +9,9 @@ namespace notecast::emu {
 // Memory models.
 constexpr int kMemoryBankSwitching = 32;
 constexpr int kMemoryTransparentRom = 33;
-constexpr int kMemoryPlaySid = 34;
+// No ROM and no I/O chips: RAM everywhere, the KERNAL area answering every
+// call with a return; only the SID window still captures its writes.
+constexpr int kMemoryRomless = 34;
 
 using ReadHandler = std::uint8_t (*)(std::uint16_t address);
 using WriteHandler = void (*)(std::uint16_t address, std::uint8_t value);
@@ -44,7 +46,7 @@ struct C64 {
     // Two bytes of slack after RAM are not used: operand fetches wrap.
     std::uint8_t ram[65536];
     std::uint8_t ioRom[65536];
-    std::uint8_t* io = ioRom;  // the RAM itself in the PlaySID environment
+    std::uint8_t* io = ioRom;  // the RAM itself in the ROM-less mode
     int memoryMode = kMemoryBankSwitching;
     bool basicVisible = true, ioVisible = true, kernalVisible = true;
     // Data accesses of the CPU outside the zero page and the stack. The CPU

@@ -96,7 +96,7 @@ RunResult runRoutine(std::uint16_t start, std::uint8_t bank, std::uint8_t a, std
                      std::uint8_t y, std::uint32_t budget) {
     C64& m = detail::theMachine;
     CpuRegisters& r = m.cpu;
-    if (m.memoryMode == kMemoryPlaySid) {
+    if (m.memoryMode == kMemoryRomless) {
         r.a = a;
         r.x = 0;
         r.y = 0;

@@ -28,7 +28,7 @@ constexpr const char* kSpeedTextCiaNtsc = "CIA 1 Timer A (NTSC)";
 
 bool validMemoryMode(int mode) {
     return mode == emu::kMemoryBankSwitching || mode == emu::kMemoryTransparentRom ||
-           mode == emu::kMemoryPlaySid;
+           mode == emu::kMemoryRomless;
 }
 
 bool validVolumeMode(int mode) {
@@ -282,7 +282,6 @@ bool EmuEngine::initSong(SidTune& tune, std::uint16_t song) {
 bool EmuEngine::initSongInner(SidTune& tune, std::uint16_t song, bool firstRun) {
     if (!ready_ || !tune.status()) return false;
     songReady_ = false;
-    tune_ = &tune;
 
     const std::uint16_t selected = tune.selectSong(song);
     const std::uint8_t songIndex = static_cast<std::uint8_t>(selected > 0 ? selected - 1 : 0);

@@ -68,7 +68,6 @@ private:
     bool noActivity_ = false;
     bool appliedNoActivity_ = false;
     bool initStopped_ = false;
-    SidTune* tune_ = nullptr;
     std::uint16_t playAddress_ = 0;
     bool songReady_ = false;
     // The sample-channel registers as the song left them before its init

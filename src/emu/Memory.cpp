@@ -107,7 +107,7 @@ void put16(std::uint8_t* image, std::uint16_t address, std::uint16_t value) {
 } // namespace
 
 void installMemoryMode(int mode) {
-    if (mode != kMemoryTransparentRom && mode != kMemoryPlaySid) mode = kMemoryBankSwitching;
+    if (mode != kMemoryTransparentRom && mode != kMemoryRomless) mode = kMemoryBankSwitching;
     M.memoryMode = mode;
     switch (mode) {
     case kMemoryTransparentRom:
@@ -116,7 +116,7 @@ void installMemoryMode(int mode) {
         M.writeData = ioAwareWrite;
         M.romTarget = romTargetTransparent;
         break;
-    case kMemoryPlaySid:
+    case kMemoryRomless:
         M.io = M.ram;
         M.readData = flatRead;
         M.writeData = flatWrite;
@@ -133,7 +133,7 @@ void installMemoryMode(int mode) {
 
 void clearMemory() {
     std::memset(M.ram, 0, sizeof M.ram);
-    if (M.memoryMode == kMemoryPlaySid) {
+    if (M.memoryMode == kMemoryRomless) {
         // No ROM: the KERNAL area of RAM answers every call with a return.
         std::memset(M.ram + 0xE000, 0x40, 0x2000);
         return;
@@ -158,7 +158,7 @@ void resetIo(int clock, std::uint32_t seed) {
     // KERNAL vectors: IRQ $EA31, BRK $FE66, NMI $FE47.
     static constexpr std::uint8_t kVectors[] = {0x31, 0xEA, 0x66, 0xFE, 0x47, 0xFE};
     std::memcpy(M.ram + 0x0314, kVectors, sizeof kVectors);
-    if (M.memoryMode == kMemoryPlaySid) {
+    if (M.memoryMode == kMemoryRomless) {
         // JMP ($0314) at $FF48, reached through the IRQ vector below.
         M.ram[0xFF48] = 0x6C;
         put16(M.ram, 0xFF49, 0x0314);
@@ -182,7 +182,7 @@ void updateBankFlags() {
 }
 
 std::uint8_t bankValueFor(std::uint16_t address) {
-    if (M.memoryMode == kMemoryPlaySid) return 4;
+    if (M.memoryMode == kMemoryRomless) return 4;
     if (address < 0xA000) return 7;
     if (address < kIoStart) return 6;
     if (address < kIoEnd) return 4;

@@ -40,6 +40,14 @@ void stop(SampleChannel& ch) {
     ch.level = 0;
 }
 
+// A stop command, or a sample that has played out: the channel is free for
+// the next command and its sample is over.
+void stopAndClear(SampleChannel& ch) {
+    stop(ch);
+    clearControl(ch);
+    M.sampleEvent = 0;
+}
+
 // Control $FC, $FE or $FF: 4-bit samples from start to end at the period
 // given, the control value choosing the output shift.
 void startSample(SampleChannel& ch, std::uint8_t control) {
@@ -134,9 +142,7 @@ void playSample(SampleChannel& ch) {
         ch.position = static_cast<std::uint64_t>(ch.repeatAddress) << 16;
         return;
     }
-    stop(ch);
-    clearControl(ch);
-    M.sampleEvent = 0;
+    stopAndClear(ch);
 }
 
 } // namespace
@@ -155,11 +161,7 @@ void resetSampleChannels() {
 void stepSampleChannels() {
     SampleChannel& one = M.sampleChannels[0];
     SampleChannel& two = M.sampleChannels[1];
-    if (reg(one, kControl) == kStop) {
-        stop(one);
-        clearControl(one);
-        M.sampleEvent = 0;
-    }
+    if (reg(one, kControl) == kStop) stopAndClear(one);
     for (SampleChannel* ch : {&one, &two}) {
         const std::uint8_t control = reg(*ch, kControl);
         if (control >= 0xFC && control != kStop && !(ch->playing && ch->toneMode))
@@ -167,13 +169,9 @@ void stepSampleChannels() {
     }
     const std::uint8_t control = reg(one, kControl);
     if (control >= 0x01 && control <= 0xFB && !one.playing) startTones(one, control);
-    if (reg(two, kControl) == kStop) {
-        stop(two);
-        // Cleared like channel 1's stop: left standing, it would silence
-        // channel 1's report again on every frame.
-        clearControl(two);
-        M.sampleEvent = 0;
-    }
+    // Cleared like channel 1's stop: left standing, it would silence
+    // channel 1's report again on every frame.
+    if (reg(two, kControl) == kStop) stopAndClear(two);
 }
 
 void sampleOutput() {

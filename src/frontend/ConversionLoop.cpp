@@ -14,12 +14,6 @@ namespace notecast {
 
 namespace {
 
-// An exception that nobody expects: the machine state is unknown.
-void reportUnexpected(std::ostream& err) {
-    err << "ERROR! Not handled yet." << std::endl
-        << "Try again if your system is in a usable state." << std::endl;
-}
-
 // Routines that the instruction budget had to stop play wrong or not at all;
 // the file is still written, but the user must know why it may sound wrong.
 void reportStoppedRoutines(const Converter& converter, std::ostream& err) {
@@ -63,6 +57,11 @@ bool conversionLoop(Converter& converter, const std::string& outputName, std::is
 }
 
 } // namespace
+
+void reportUnexpected(std::ostream& err) {
+    err << "ERROR! Not handled yet." << std::endl
+        << "Try again if your system is in a usable state." << std::endl;
+}
 
 int convertTune(SidTune& tune, RunOptions& run, std::istream& in, std::ostream& out,
                 std::ostream& err) {

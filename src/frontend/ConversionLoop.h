@@ -14,4 +14,8 @@ struct RunOptions;
 int convertTune(SidTune& tune, RunOptions& run, std::istream& in, std::ostream& out,
                 std::ostream& err);
 
+// The report of an exception that nobody expects: the machine state is
+// unknown, so the user is asked to check it before trying again.
+void reportUnexpected(std::ostream& err);
+
 } // namespace notecast

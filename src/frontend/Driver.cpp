@@ -85,8 +85,8 @@ int runDriver(int argc, char** argv, std::istream& in, std::ostream& out, std::o
     try {
         return runSteps(argc, argv, in, out, err, console);
     } catch (...) {
-        err << std::endl << "ERROR! Not handled yet." << std::endl
-            << "Try again if your system is in a usable state." << std::endl;
+        err << std::endl;
+        reportUnexpected(err);
         return -1;
     }
 }

@@ -19,6 +19,9 @@ inline bool matchesKey(const char* text, std::size_t length, const char* key) {
     return true;
 }
 
+// White space as both kinds of info file skip it.
+inline bool isInfoSpace(unsigned c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
 // The six keys a complete description has, as flags.
 enum InfoKey : unsigned {
     kKeyAddress = 1,
@@ -55,14 +58,12 @@ public:
     }
 
 private:
-    static bool isSpace(unsigned c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-
     template <typename Step>
     std::uint32_t read(Step step) {
         std::uint32_t value = 0;
         exhausted_ = false;
         for (;;) {
-            while (p_ < end_ && isSpace(*p_)) ++p_;
+            while (p_ < end_ && isInfoSpace(*p_)) ++p_;
             if (p_ == end_) {
                 exhausted_ = true;
                 return value;

@@ -164,10 +164,6 @@ bool SongLengthDB::lookupTune(SidTune& tune, int song, std::uint32_t& seconds) {
     return lookup(fileMd5Key(tune).c_str(), song, seconds);
 }
 
-std::string SongLengthDB::databasePath(const char* argument0) {
-    return databasePath(argument0, kFingerprintFile);
-}
-
 std::string SongLengthDB::databasePath(const char* argument0, const char* fileName) {
     static const char kProgramName[] = "NOTECAST";
     const std::string fallback(fileName);

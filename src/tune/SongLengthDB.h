@@ -7,23 +7,12 @@ namespace notecast {
 
 class SidTune;
 
-// The song-length database ("Songlengths.txt"): per tune fingerprint, the
-// length of each song.
-//
-// How the driver uses it:
-//   SongLengthDB db;
-//   bool loaded = false;
-//   for (const char* name : {SongLengthDB::kFingerprintFile, SongLengthDB::kFileMd5File})
-//       if (!loaded) loaded = db.load(SongLengthDB::databasePath(argv[0], name)) ||
-//                             db.load(name);                // working directory
-//   ...once the tune is loaded and the song number known:
-//   std::uint32_t seconds = 0;
-//   if (loaded && db.lookupTune(tune, song, seconds)) ...   // seconds + 1 to play
-//   (fingerprintKey(tune) gives the key to print with -v.)
-// lookupTune tries the fingerprint key first (the form of "Songlengths.txt")
-// and then the MD5 of the whole tune file (the form of "Songlengths.md5"), so
-// one call serves whichever file was loaded. Computing the fingerprint
-// selects every song of the tune in turn: select the wanted song afterwards.
+// The song-length database: per tune, the length of each song. A database
+// file is either form: "Songlengths.txt" keyed by the tune's
+// fingerprint, or "Songlengths.md5" keyed by the MD5 of the whole tune file.
+// lookupTune tries the fingerprint key first and then the file's MD5, so one
+// call serves whichever file was loaded. Computing the fingerprint selects
+// every song of the tune in turn: select the wanted song afterwards.
 class SongLengthDB {
 public:
     static constexpr const char* kFingerprintFile = "Songlengths.txt";
@@ -41,11 +30,9 @@ public:
     // (unpacked) file. The status text is that of the last key tried.
     bool lookupTune(SidTune& tune, int song, std::uint32_t& seconds);
 
-    // Where the database is looked for, given the program's argument 0: beside
-    // the program file when its name begins with the program's name, else in
-    // the working directory.
-    static std::string databasePath(const char* argument0);
-    // The same rule for another database file name.
+    // Where a database file is looked for, given the program's argument 0:
+    // beside the program file when its name begins with the program's name,
+    // else in the working directory.
     static std::string databasePath(const char* argument0, const char* fileName);
 
 private:

@@ -14,7 +14,6 @@ constexpr std::size_t kMaxKeyText = 80;
 constexpr std::size_t kMaxValue = 80;
 
 bool isLineEnd(std::uint8_t c) { return c == '\r' || c == '\n'; }
-bool isSpace(std::uint8_t c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
 // One line of the file, without its line end.
 struct Line {
@@ -76,7 +75,7 @@ bool SidTune::acceptsTextInfo(const std::uint8_t* data, std::size_t dataLength,
         char keyText[kMaxKeyText + 1] = {};
         std::size_t keyLength = 0;
         for (const std::uint8_t* p = line.begin; p < line.end && keyLength < kMaxKeyText; ++p) {
-            if (!isSpace(*p)) keyText[keyLength++] = static_cast<char>(*p);
+            if (!isInfoSpace(*p)) keyText[keyLength++] = static_cast<char>(*p);
         }
         const std::uint8_t* const equals = std::find(line.begin, line.end, '=');
         const std::uint8_t* const value = equals < line.end ? equals + 1 : line.end;

@@ -90,7 +90,7 @@ bool SidTune::acceptsTooltypeInfo(const std::uint8_t* data, std::size_t dataLeng
     const std::size_t first = images ? 99 : 95;
     const std::size_t second = images ? 20 : 16;
     if (gadgetRender && infoLength < first) return false;
-    if (selectRender && infoLength < (gadgetRender ? first : kRendersStart) + second) return false;
+    if (selectRender && infoLength < (gadgetRender ? first : kMinimumLength) + second) return false;
 
     Cursor in(info, infoLength, kRendersStart);
     bool complete = true;

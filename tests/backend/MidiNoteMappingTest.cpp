@@ -125,6 +125,25 @@ TEST(MidiNoteMappingTest, PitchChangesBecomeNotesOrBendsByThreshold) {
               "10 | 80 46 7F\n00 | FF 2F 00\n");
 }
 
+TEST(MidiNoteMappingTest, NewNotesFromPitchChangesKeepTheGatesBendAllowance) {
+    MidiWriterRun run;
+    run.settings.pitchChangeNotes = -1;
+    run.settings.pitchThreshold = 3;
+    run.settings.frequencyChangeLimit = 2;
+    run.open();
+    run.at(0).gateOn(0, kA4Up1);  // the fine-tuning takes the first bend
+    run.at(20).held(0, kA4Up2);   // the second
+    run.at(40).held(0, kA4);      // taking it back is refused: a warning
+    run.at(60).held(0, 8940);     // three semitones up: a new note, fine-tuned
+    run.at(80).held(0, 8960);     // the gate's allowance is still spent
+    EXPECT_EQ(run.finishBody(100),
+              "00 | E0 15 40\n00 | 90 45 7F\n"
+              "04 | E0 28 40\n"
+              "08 | 80 45 7F\n00 | E0 04 40\n00 | 90 48 7F\n"
+              "08 | 80 48 7F\n00 | FF 2F 00\n");
+    EXPECT_EQ(run.writer->warningCount(), 2u);
+}
+
 TEST(MidiNoteMappingTest, EnvelopeEndsNotesThatHaveDiedAway) {
     MidiWriterRun run;
     run.settings.envelopeEmulation = true;

@@ -83,14 +83,18 @@ TEST_F(NoteTrackerTest, NotesWithEqualListsAreOneInstrument) {
     EXPECT_EQ(first.instrument[0], 0);
     EXPECT_EQ(second.instrument[0], -1);  // known only once the note ends
     FrameSnapshot& third = play(2, {0x81});
+    FrameSnapshot& fourth = play(1, {0x21});  // the start of a known list is not that list
     tracker.endNote(0);
     tracker.endNote(2);
+    tracker.endNote(1);
 
     // The repeating cycle folds to one period and matches the first note.
     EXPECT_EQ(second.instrument[0], 0);
     EXPECT_EQ(third.instrument[2], 1);
+    EXPECT_EQ(fourth.instrument[1], 2);
     const Lines expected = {"#0 x2 [ 20 40 ] length 2 distinct 2 noise 0 voices 0",
-                            "#1 x1 [ 80 ] length 1 distinct 1 noise 1 hasNoise endsWithNoise voices 2"};
+                            "#1 x1 [ 80 ] length 1 distinct 1 noise 1 hasNoise endsWithNoise voices 2",
+                            "#2 x1 [ 20 ] length 1 distinct 1 noise 0 voices 1"};
     EXPECT_EQ(instruments(), expected);
     tracker.endNote(0);  // ending a note twice classifies it once
     EXPECT_EQ(instruments(), expected);

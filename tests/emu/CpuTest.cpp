@@ -31,7 +31,7 @@ TEST(CpuCallRules, CallSetsUpRegistersAndBankByMemoryMode) {
     EXPECT_FALSE(m.basicVisible);
     EXPECT_FALSE(m.gateSet[4] || m.gateCleared[11]);
 
-    freshMachine(kMemoryPlaySid);
+    freshMachine(kMemoryRomless);
     m.ram[1] = 0x37;
     poke(0x1000, {0x60});
     runRoutine(0x1000, 5, 0x11, 0x22, 0x33, kBudget);
@@ -101,7 +101,7 @@ TEST(CpuCallRules, StackLeavingItsPage) {
 }
 
 TEST(CpuCallRules, CodeRunningOffTheEndOfMemoryEndsTheCall) {
-    C64& m = freshMachine(kMemoryPlaySid);
+    C64& m = freshMachine(kMemoryRomless);
     poke(0xFFFE, {0xAD, 0x34});  // LDA $1234: high operand byte wraps to $0000
     m.ram[0] = 0x12;
     m.ram[0x1234] = 0x77;
@@ -143,7 +143,7 @@ TEST(CpuRomJumps, JmpIntoVisibleRomEndsTheCallElseRunsRam) {
                  {kMemoryBankSwitching, 6, 0xA000, true},  {kMemoryBankSwitching, 7, 0xD000, false},
                  {kMemoryBankSwitching, 4, 0xD000, true},  {kMemoryBankSwitching, 7, 0xC000, true},
                  {kMemoryTransparentRom, 7, 0xA000, true}, {kMemoryTransparentRom, 7, 0xD000, false},
-                 {kMemoryTransparentRom, 5, 0xE000, true}, {kMemoryPlaySid, 7, 0xE000, true}};
+                 {kMemoryTransparentRom, 5, 0xE000, true}, {kMemoryRomless, 7, 0xE000, true}};
     // The routine stores 1 and jumps; the RAM at the target stores 2.
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::Message() << "mode " << c.mode << " bank " << int(c.bank) << " $"
@@ -166,14 +166,18 @@ TEST(CpuRomJumps, JmpIntoVisibleRomEndsTheCallElseRunsRam) {
     EXPECT_EQ(peek(0x2001), 0xFF);
 }
 
-TEST(CpuBankRegister, ZeroPageStoresToAddressOneSwitchBanks) {
-    const std::initializer_list<std::uint8_t> stores[] = {
-        {0xA9, 0x35, 0x85, 0x01},                    // STA $01
-        {0xA2, 0x35, 0xA0, 0x02, 0x96, 0xFF},        // STX $FF,Y (wraps to $01)
-        {0xA9, 0x36, 0x85, 0x01, 0xC6, 0x01},        // DEC $01
+TEST(CpuBankRegister, StoresToAddressOneSwitchBanks) {
+    const struct {
+        const char* what;
+        std::initializer_list<std::uint8_t> code;
+    } stores[] = {
+        {"STA $01", {0xA9, 0x35, 0x85, 0x01}},
+        {"STX $FF,Y (wraps to $01)", {0xA2, 0x35, 0xA0, 0x02, 0x96, 0xFF}},
+        {"DEC $01", {0xA9, 0x36, 0x85, 0x01, 0xC6, 0x01}},
+        {"STA $0001", {0xA9, 0x35, 0x8D, 0x01, 0x00}},
     };
-    for (const auto& code : stores) {
-        SCOPED_TRACE(code.size());
+    for (const auto& [what, code] : stores) {
+        SCOPED_TRACE(what);
         C64& m = freshMachine();
         poke(0x1000, code);
         poke(static_cast<std::uint16_t>(0x1000 + code.size()),

@@ -140,7 +140,7 @@ TEST_F(EngineInitTest, BankValueFollowsTheRoutineAddress) {
         EXPECT_EQ(tune->getInfo().irqAddress, 0);
     }
 
-    // The PlaySID environment runs everything on plain RAM.
+    // The ROM-less mode runs everything on plain RAM.
     configure([](EngineConfig& c) { c.memoryMode = 34; });
     auto tune = makeTune(recorderAt(0xE000));
     ASSERT_TRUE(engine.initSong(*tune, 1));

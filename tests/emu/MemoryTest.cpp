@@ -34,7 +34,7 @@ TEST(MemoryBanks, BankValueDependsOnWhereTheRoutineLies) {
     const std::pair<std::uint16_t, std::uint8_t> expected[] = {
         {0x0801, 7}, {0x9FFF, 7}, {0xA000, 6}, {0xCFFF, 6}, {0xD000, 4}, {0xDFFF, 4}, {0xE000, 5}, {0xFFFF, 5}};
     for (const auto& [address, bank] : expected) EXPECT_EQ(bankValueFor(address), bank) << address;
-    freshMachine(kMemoryPlaySid);
+    freshMachine(kMemoryRomless);
     EXPECT_EQ(bankValueFor(0xE000), 4);
 }
 
@@ -58,7 +58,7 @@ TEST(MemoryReset, RomHoldsReturnsAndIoDefaultsAreSet) {
 }
 
 TEST(MemoryReset, RomlessModeGetsItsOwnVectorsAndNtscTimer) {
-    C64& m = freshMachine(kMemoryPlaySid, 2);
+    C64& m = freshMachine(kMemoryRomless, 2);
     EXPECT_EQ(m.io, m.ram);
     EXPECT_EQ(m.ram[0xA000], 0x00);
     const std::pair<std::uint16_t, std::uint8_t> ram[] = {
@@ -110,7 +110,7 @@ TEST(MemoryModes, TransparentRomShowsOnlyIoAndRomlessModeIsAllRam) {
     EXPECT_EQ(m.readData(0xE000), 0x11);
     EXPECT_EQ(m.readData(0xD020), 0x0E);
 
-    freshMachine(kMemoryPlaySid);
+    freshMachine(kMemoryRomless);
     m.writeData(0xE000, 0x12);
     m.writeData(0xD424, 0x41);
     EXPECT_EQ(m.readData(0xE000), 0x12);

@@ -191,6 +191,10 @@ TEST(InfoFileRefusals, EachLeavesItsText) {
         b.renders = 1;
     });
     tooWide[0x4E + 4] = 0xFF;  // an image 0xFF14 pixels wide, beyond the file
+    // A select render alone needs the whole 79-byte minimum plus its border.
+    Bytes shortSelect = IconBuilder().build();
+    shortSelect[0x1D] = 1;
+    shortSelect.resize(94);
     const struct {
         const char* what;
         bool isIcon;
@@ -210,6 +214,7 @@ TEST(InfoFileRefusals, EachLeavesItsText) {
         {"a 65-byte tooltype", true, &kData, icon([](IconBuilder& b) { b.tooltypes[3] = "NAME=" + std::string(59, 'x'); }), ""},
         {"not a project icon", true, &kData, notProject, ""},
         {"renders beyond the file", true, &kData, tooWide, kIncomplete},
+        {"a select border shorter than its minimum", true, &kData, shortSelect, ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

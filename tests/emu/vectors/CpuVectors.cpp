@@ -194,7 +194,7 @@ int main(int argc, char** argv) {
     // The memory mode without ROM supplies the jump handlers; the data
     // accesses get plain RAM.
     resetMachine();
-    installMemoryMode(kMemoryPlaySid);
+    installMemoryMode(kMemoryRomless);
     machine().readData = plainRead;
     machine().writeData = plainWrite;
 
