@@ -8,6 +8,7 @@
 #include "emu/C64.h"
 #include "tune/SidTune.h"
 
+#include <algorithm>
 #include <deque>
 #include <filesystem>
 
@@ -59,7 +60,11 @@ void Converter::configure(const ConverterSettings& settings) {
 
 void Converter::initSong(SidTune& tune, int song) {
     tune_ = &tune;
-    if (!engine_.initSong(tune, static_cast<std::uint16_t>(song)))
+    // Song numbers are 16 bits wide in the tune; a larger one must not wrap
+    // round to a small song but count as too high, like any song beyond the
+    // tune.
+    const auto selected = static_cast<std::uint16_t>(std::clamp(song, 0, 0xFFFF));
+    if (!engine_.initSong(tune, selected))
         throw BackEnd::Error{1, "EmuEngine: Emulator engine components not ready!"};
 }
 

@@ -97,7 +97,8 @@ TEST_F(ProgramConversion, WithoutASongNumberOrBeyondTheTuneTheStartSongPlays) {
     five.startSong = 2;
     writeTune("five.sid", five);
     // A song number beyond the tune still names the output.
-    for (const auto& [option, song] : {std::pair{"-o99", "99"}, std::pair{"-t1", "2"}}) {
+    for (const auto& [option, song] : {std::pair{"-o99", "99"}, std::pair{"-o65537", "65537"},
+                                       std::pair{"-t1", "2"}}) {
         const ProgramResult r = runProgram({option, "-t1", "five.sid"}, dir);
         EXPECT_NE(r.out.find("Setting song : 2 out of 5 (default = 2)\n"
                              "Output file  : five_subtune" + std::string(song) + ".mid\n"),
