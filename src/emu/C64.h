@@ -100,6 +100,17 @@ std::uint8_t sampleLevel();
 enum class RunResult { Returned, Stopped };
 constexpr std::uint32_t kInitBudget = 30'000'000;  // instructions
 constexpr std::uint32_t kPlayBudget = 200'000;
+constexpr std::uint32_t kMinPlayBudget = 100;
+// The budget of one play call: as many instructions as the CPU has cycles
+// until the next call (a real routine needs at least two cycles for each),
+// within kMinPlayBudget..kPlayBudget. A play routine that never returns then
+// costs about one emulated second of work per second of playing time, even
+// when the tune sets its timer to the fastest rate.
+inline std::uint32_t playBudget(std::uint32_t cyclesPerCall) {
+    return cyclesPerCall < kMinPlayBudget ? kMinPlayBudget
+           : cyclesPerCall > kPlayBudget  ? kPlayBudget
+                                          : cyclesPerCall;
+}
 // Runs a routine until it returns or the instruction budget is spent.
 // Returned: the routine's final return pulled its address from above the
 // stack page (or the program counter ran off the end of memory).

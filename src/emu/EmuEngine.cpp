@@ -337,12 +337,13 @@ bool EmuEngine::initSongInner(SidTune& tune, std::uint16_t song, bool firstRun) 
 
 emu::RunResult EmuEngine::playCall() {
     if (!songReady_) return emu::RunResult::Returned;
+    const std::uint32_t budget = emu::playBudget(machine().timing.cyclesPerCall);
     if (playAddress_ != 0) {
-        return emu::runRoutine(playAddress_, machine().playBank, 0, 0, 0, emu::kPlayBudget);
+        return emu::runRoutine(playAddress_, machine().playBank, 0, 0, 0, budget);
     }
     const std::uint8_t bank = machine().ram[1];
     machine().playBank = bank;
-    return emu::runRoutine(interruptVector(bank), bank, 0, 0, 0, emu::kPlayBudget);
+    return emu::runRoutine(interruptVector(bank), bank, 0, 0, 0, budget);
 }
 
 } // namespace notecast

@@ -6,6 +6,13 @@
 
 namespace notecast {
 
+namespace {
+// No tune file comes near this: C64 data fits 64 KB and a packed file
+// unpacks to 16 MB at most. Larger files are refused before anything is
+// allocated, so a stray disk image or video cannot eat the memory.
+constexpr std::streamoff kMaxFileLength = 32 * 1024 * 1024;
+} // namespace
+
 FileReadResult readWholeFile(const char* fileName, std::vector<std::uint8_t>& bytes) {
     bytes.clear();
     if (fileName == nullptr || *fileName == '\0') return FileReadResult::openFailed;
@@ -19,7 +26,7 @@ FileReadResult readWholeFile(const char* fileName, std::vector<std::uint8_t>& by
 
     in.seekg(0, std::ios::end);
     const std::streamoff end = in.tellg();
-    if (end < 0) return FileReadResult::readFailed;
+    if (end < 0 || end > kMaxFileLength) return FileReadResult::readFailed;
     in.seekg(0, std::ios::beg);
 
     try {

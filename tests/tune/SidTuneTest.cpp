@@ -244,7 +244,10 @@ TEST(FileLoading, UnloadableFilesFailWithAText) {
     test::writeFile(dir / "corrupt.pp", corrupt);
     test::writeFile(dir / "empty.pp", std::vector<std::uint8_t>{'P', 'P', '2', '0', 9, 9, 9, 9, 0, 0, 0, 0});
     test::writeFile(dir / "empty.sid", std::string());
+    test::writeFile(dir / "huge.sid", std::string("PSID"));
+    fs::resize_file(dir / "huge.sid", 32 * 1024 * 1024 + 1);  // sparse: larger than any tune
     const std::pair<fs::path, std::string> cases[] = {
+        {dir / "huge.sid", "ERROR: Could not load input file"},
         {dir, "ERROR: Could not open file for binary input"},
         {dir / "missing.sid", "ERROR: Could not open file for binary input"},
         {dir / "empty.sid", "ERROR: File is empty"},
