@@ -2,6 +2,7 @@
 // song initialisation, capture pass, channel allocation and replay into the
 // text dump (with and without the envelope emulation) or the MIDI file.
 #include "convert/Converter.h"
+#include "SharedTune.h"
 #include "tune/SidTune.h"
 
 #include <benchmark/benchmark.h>
@@ -16,17 +17,9 @@ using namespace notecast;
 enum Output { kText, kTextWithEnvelopes, kMidi };
 
 void BM_Convert90Seconds(benchmark::State& state, const char* file, Output output) {
-    const std::filesystem::path path =
-        std::filesystem::path(NOTECAST_SHARED_DIR) / "testdata" / "psid" / file;
-    if (!std::filesystem::exists(path)) {
-        state.SkipWithError("tune not found in the shared test data");
-        return;
-    }
-    SidTune tune(path.string().c_str());
-    if (!tune.status()) {
-        state.SkipWithError("tune did not load");
-        return;
-    }
+    const auto loaded = loadSharedTune(state, file);
+    if (!loaded) return;
+    SidTune& tune = *loaded;
     ConverterSettings settings;
     settings.playSeconds = 90;
     settings.outputMode = output == kMidi ? 0 : 1;

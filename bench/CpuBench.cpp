@@ -1,6 +1,7 @@
 // The 6510 interpreter: emulated instructions per second on player-like code
 // and on real tunes' play routines.
 #include "emu/C64.h"
+#include "SharedTune.h"
 #include "tune/SidTune.h"
 
 #include <benchmark/benchmark.h>
@@ -105,17 +106,9 @@ BENCHMARK(BM_PlayerLikeCode);
 // A real tune: its init routine once, then its play routine for 90 seconds
 // of 50 Hz frames per iteration.
 void BM_TunePlay90Seconds(benchmark::State& state, const char* file) {
-    const std::filesystem::path path =
-        std::filesystem::path(NOTECAST_SHARED_DIR) / "testdata" / "psid" / file;
-    if (!std::filesystem::exists(path)) {
-        state.SkipWithError("tune not found in the shared test data");
-        return;
-    }
-    SidTune tune(path.string().c_str());
-    if (!tune.status()) {
-        state.SkipWithError("tune did not load");
-        return;
-    }
+    const auto loaded = loadSharedTune(state, file);
+    if (!loaded) return;
+    SidTune& tune = *loaded;
     const SidTuneInfo info = tune.getInfo();
     const std::uint16_t song = tune.selectSong(info.startSong);
     freshMachine();
