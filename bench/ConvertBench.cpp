@@ -22,7 +22,7 @@ void BM_Convert90Seconds(benchmark::State& state, const char* file, Output outpu
     SidTune& tune = *loaded;
     ConverterSettings settings;
     settings.playSeconds = 90;
-    settings.outputMode = output == kMidi ? 0 : 1;
+    settings.outputMode = output == kMidi ? OutputMode::Midi : OutputMode::Text;
     settings.envelopeEmulation = output == kTextWithEnvelopes;
     const std::string out = (std::filesystem::temp_directory_path() /
                              ("notecast-bench-" + std::to_string(output) + ".out"))

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <initializer_list>
+#include <memory>
 #include <string>
 
 namespace {
@@ -16,15 +17,22 @@ namespace {
 using namespace notecast;
 using namespace notecast::emu;
 
+// The machine of this benchmark process; each benchmark resets it.
+C64& machine() {
+    static const auto m = std::make_unique<C64>();
+    return *m;
+}
+
 void poke(std::uint16_t address, std::initializer_list<std::uint8_t> bytes) {
     for (std::uint8_t b : bytes) machine().ram[address++] = b;
 }
 
 void freshMachine() {
-    resetMachine();
-    installMemoryMode(kMemoryBankSwitching);
-    clearMemory();
-    resetIo(1, 0);
+    C64& m = machine();
+    m.reset();
+    m.installMemoryMode(MemoryMode::BankSwitching);
+    m.clearMemory();
+    m.resetIo(Clock::Pal, 0);
 }
 
 // A play routine shaped like a real one: per voice a subroutine that steps
@@ -96,7 +104,7 @@ void BM_PlayerLikeCode(benchmark::State& state) {
     placePlayer();
     const std::uint64_t before = machine().instructionsExecuted;
     for (auto _ : state) {
-        const RunResult r = runRoutine(0x1000, 7, 0, 0, 0, kPlayBudget);
+        const RunResult r = machine().runRoutine(0x1000, 7, 0, 0, 0, kPlayBudget);
         benchmark::DoNotOptimize(r);
     }
     state.SetItemsProcessed(static_cast<std::int64_t>(machine().instructionsExecuted - before));
@@ -112,17 +120,18 @@ void BM_TunePlay90Seconds(benchmark::State& state, const char* file) {
     const SidTuneInfo info = tune.getInfo();
     const std::uint16_t song = tune.selectSong(info.startSong);
     freshMachine();
-    tune.placeInC64Memory(machine().ram);
-    runRoutine(info.initAddress, bankValueFor(info.initAddress), static_cast<std::uint8_t>(song - 1),
-               static_cast<std::uint8_t>(song - 1), static_cast<std::uint8_t>(song - 1), kInitBudget);
+    C64& m = machine();
+    tune.placeInC64Memory(m.ram);
+    const auto index = static_cast<std::uint8_t>(song - 1);
+    m.runRoutine(info.initAddress, m.bankValueFor(info.initAddress), index, index, index, kInitBudget);
     const std::uint16_t play = info.playAddress;
-    const std::uint8_t bank = bankValueFor(play);
+    const std::uint8_t bank = m.bankValueFor(play);
 
     const std::uint64_t before = machine().instructionsExecuted;
     std::int64_t frames = 0;
     for (auto _ : state) {
         for (int frame = 0; frame < 90 * 50; ++frame) {
-            const RunResult r = runRoutine(play, bank, 0, 0, 0, kPlayBudget);
+            const RunResult r = m.runRoutine(play, bank, 0, 0, 0, kPlayBudget);
             benchmark::DoNotOptimize(r);
         }
         frames += 90 * 50;

@@ -1,6 +1,6 @@
 // Envelope stepping: three voices run sample by sample through repeated
 // attack, decay, sustain and release cycles, as the replay pass does.
-#include "emu/SidVoice.h"
+#include "emu/Envelope.h"
 
 #include <benchmark/benchmark.h>
 
@@ -14,9 +14,9 @@ void setPhase(SidVoice& v, std::uint8_t code) {
 }
 
 void BM_EnvelopeAdsrCycles(benchmark::State& state) {
-    buildTables(44100, true);
+    const EnvelopeTables tables;
     SidVoice voices[3];
-    resetVoices(voices);
+    resetVoices(voices, tables);
     const std::uint8_t ad[3] = {0x09, 0x24, 0x00};
     const std::uint8_t sr[3] = {0x84, 0xA8, 0x02};
     for (int i = 0; i < 3; ++i) {

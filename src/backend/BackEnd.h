@@ -1,9 +1,9 @@
 #pragma once
 #include "backend/FrameClock.h"
+#include "backend/InstrumentRecords.h"
 #include "backend/NoteTable.h"
-#include "convert/ConversionRecords.h"
+#include "backend/WriterSettings.h"
 #include "emu/SidVoice.h"
-#include "frontend/ConverterSettings.h"
 
 #include <cstdint>
 #include <fstream>
@@ -23,7 +23,7 @@ public:
         std::string message;
     };
 
-    explicit BackEnd(const ConverterSettings& settings) : settings_(settings) {}
+    explicit BackEnd(const WriterSettings& settings) : settings_(settings) {}
     virtual ~BackEnd() = default;
     BackEnd(const BackEnd&) = delete;
     BackEnd& operator=(const BackEnd&) = delete;
@@ -48,13 +48,13 @@ public:
     virtual void voiceEnvelope(const emu::SidVoice& voice, int v) = 0;
 
     FrameClock& clock() { return clock_; }
-    const ConverterSettings& settings() const { return settings_; }
+    const WriterSettings& settings() const { return settings_; }
 
 protected:
     FrameClock clock_;
     NoteTable notes_;
     std::ofstream out_;
-    ConverterSettings settings_;
+    WriterSettings settings_;
 };
 
 } // namespace notecast

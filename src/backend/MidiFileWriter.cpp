@@ -51,7 +51,7 @@ std::int32_t clampBendRange(std::int32_t range) {
 
 } // namespace
 
-MidiFileWriter::MidiFileWriter(const ConverterSettings& settings, const ChannelMap& channels)
+MidiFileWriter::MidiFileWriter(const WriterSettings& settings, const ChannelMap& channels)
     : BackEnd(settings),
       channelMap_(channels),
       timebase_(clock_, settings.autoTempo ? static_cast<float>(kProvisionalBpm) : settings.tempoBpm,

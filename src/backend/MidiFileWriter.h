@@ -2,6 +2,7 @@
 #include "backend/BackEnd.h"
 #include "backend/MidiEvent.h"
 #include "backend/MidiTimebase.h"
+#include "Version.h"
 
 #include <array>
 #include <cstdint>
@@ -33,7 +34,7 @@ namespace notecast {
 // still be filled after the writer is made.
 class MidiFileWriter : public BackEnd {
 public:
-    MidiFileWriter(const ConverterSettings& settings, const ChannelMap& channels);
+    MidiFileWriter(const WriterSettings& settings, const ChannelMap& channels);
     ~MidiFileWriter() override = default;
 
     // False when the file cannot be created; nothing is written then.
@@ -62,7 +63,7 @@ public:
 
     std::uint32_t warningCount() const { return warnings_; }
 
-    static constexpr const char* kNotice = "Converted by NOTECAST 0.17.7";
+    static constexpr const char* kNotice = "Converted by NOTECAST " NOTECAST_VERSION;
     static constexpr int kSampleVoice = 4;
     static constexpr int kNoteOffset = 12;
     // Text events carry a one-byte length, which stays valid up to 127.

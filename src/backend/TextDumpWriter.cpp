@@ -55,7 +55,7 @@ bool validVoice(int v) { return v >= 0 && v < 3; }
 
 } // namespace
 
-TextDumpWriter::TextDumpWriter(const ConverterSettings& settings)
+TextDumpWriter::TextDumpWriter(const WriterSettings& settings)
     : BackEnd(settings), noteNameOffset_(settings.englishNotes ? 12 : 0) {
     line_.reserve(128);
 }
@@ -64,7 +64,7 @@ bool TextDumpWriter::open(const std::string& fileName, const std::string& title)
     out_.open(fileName, std::ios::out | std::ios::trunc | std::ios::binary);
     if (!out_.is_open()) return false;
     out_ << title << " - NOTECAST Text/SID Dump\n" << kHeader
-         << (settings_.timeFormat == 0 ? "minute:second.frame" : "minute:second.hundredth")
+         << (settings_.timeFormat == TimeFormat::Frames ? "minute:second.frame" : "minute:second.hundredth")
          << kColumns << std::string(108, '=') << '\n';
     return true;
 }
@@ -96,7 +96,7 @@ void TextDumpWriter::beginFrame() {
     line_ += ':';
     appendDec(line_, seconds, 2, '0');
     line_ += '.';
-    if (settings_.timeFormat == 0) {
+    if (settings_.timeFormat == TimeFormat::Frames) {
         // 30 frames per second of SMPTE time.
         appendDec(line_, static_cast<std::uint32_t>(hundredths * 0.3), 2, '0');
     } else {

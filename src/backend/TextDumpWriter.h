@@ -21,7 +21,7 @@ namespace notecast {
 // Lines are assembled in memory and written whole at endFrame.
 class TextDumpWriter : public BackEnd {
 public:
-    explicit TextDumpWriter(const ConverterSettings& settings);
+    explicit TextDumpWriter(const WriterSettings& settings);
 
     bool open(const std::string& fileName, const std::string& title) override;
     bool close() override;

@@ -5,7 +5,6 @@
 #include "convert/FrameCapture.h"
 #include "convert/FrameReplay.h"
 #include "convert/NoteTracker.h"
-#include "emu/C64.h"
 #include "tune/SidTune.h"
 
 #include <algorithm>
@@ -49,10 +48,10 @@ void Converter::configure(const ConverterSettings& settings) {
     settings_ = settings;
     if (!engine_.ready()) throw BackEnd::Error{0, "EmuEngine: Not enough memory!"};
     EngineConfig config = engine_.getConfig();
-    config.memoryMode = emu::kMemoryBankSwitching;
+    config.memoryMode = emu::MemoryMode::BankSwitching;
     config.frequency = 44100;
     if (settings_.ntscClock) {
-        config.clockSpeed = 2;
+        config.clockSpeed = emu::Clock::Ntsc;
         config.forceClock = true;
     }
     if (!engine_.setConfig(config)) throw BackEnd::Error{1, "EmuEngine: Configuration error!"};
@@ -70,7 +69,7 @@ void Converter::initSong(SidTune& tune, int song) {
 
 void Converter::run(const std::string& outputName, bool overwriteAllowed, ProgressSink* progress) {
     backEnd_.reset();
-    if (settings_.outputMode == 1)
+    if (settings_.outputMode == OutputMode::Text)
         backEnd_ = std::make_unique<TextDumpWriter>(settings_);
     else
         backEnd_ = std::make_unique<MidiFileWriter>(settings_, state_->channels);
@@ -89,7 +88,7 @@ void Converter::run(const std::string& outputName, bool overwriteAllowed, Progre
     sink.begin(2 * playSeconds);
 
     State& s = *state_;
-    emu::C64& m = emu::machine();
+    emu::C64& m = engine_.machine();
     m.sampleEvent = 0;
     m.sampleEventReported = false;
     s.tracker.reset();
@@ -119,7 +118,7 @@ void Converter::run(const std::string& outputName, bool overwriteAllowed, Progre
     engine_.reset();
 
     // Replay pass.
-    FrameReplay replay(*backEnd_, settings_, s.tracker.instruments());
+    FrameReplay replay(*backEnd_, m, settings_, s.tracker.instruments());
     reported = 0;
     for (const FrameSnapshot& frame : s.frames) {
         replay.step(frame);

@@ -1,9 +1,9 @@
 #pragma once
 #include "backend/BackEnd.h"
 #include "convert/ConversionRecords.h"
+#include "convert/ConverterSettings.h"
+#include "convert/ProgressSink.h"
 #include "emu/EmuEngine.h"
-#include "frontend/ConverterSettings.h"
-#include "frontend/Progress.h"
 
 #include <memory>
 #include <string>
@@ -16,7 +16,8 @@ class SidTune;
 // One conversion: runs the tune's play routine frame by frame (capture pass),
 // classifies the notes into instruments, gives them MIDI channels and replays
 // the frames into the chosen output writer. Failures are thrown as
-// BackEnd::Error.
+// BackEnd::Error. A converter owns its emulator, so converters in several
+// threads work side by side.
 class Converter {
 public:
     Converter();
@@ -32,6 +33,8 @@ public:
     // initSong / run: the driver tells the user about them.
     bool initStopped() const { return engine_.initStopped(); }
     std::uint32_t stoppedPlayCalls() const { return stoppedPlayCalls_; }
+    // The emulated machine, as the last initSong / run left it.
+    const emu::C64& machine() const { return engine_.machine(); }
 
 private:
     // (the capture, note tracking and replay state lives here)

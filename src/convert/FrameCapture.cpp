@@ -1,7 +1,6 @@
 #include "convert/FrameCapture.h"
 
 #include "convert/SnapshotLayout.h"
-#include "emu/C64.h"
 
 namespace notecast {
 
@@ -26,7 +25,7 @@ FrameCapture::FrameCapture(EmuEngine& engine, NoteTracker& tracker,
 const FrameSnapshot& FrameCapture::step(FrameClock& clock) {
     if (engine_.playCall() == emu::RunResult::Stopped) ++stopped_;
 
-    emu::C64& m = emu::machine();
+    emu::C64& m = engine_.machine();
     FrameSnapshot& frame = frames_.emplace_back();
     frame.seconds = clock.totalSeconds();
     frame.microseconds = clock.microseconds;
@@ -46,8 +45,8 @@ const FrameSnapshot& FrameCapture::step(FrameClock& clock) {
         trackGate(voice, v, frame.sidRegisters[kControlRegister[v]], frame, tracker_);
     }
 
-    if (ciaTimed_) emu::rereadCiaTimer();
-    frame.samples = emu::frameSamples();
+    if (ciaTimed_) m.rereadCiaTimer();
+    frame.samples = m.frameSamples();
 
     clock.advance(m.timing.cyclesPerCall, m.timing.cpuClock);
     return frame;

@@ -1,7 +1,6 @@
 #include "convert/FrameReplay.h"
 
 #include "convert/SnapshotLayout.h"
-#include "emu/C64.h"
 #include "emu/Envelope.h"
 
 namespace notecast {
@@ -35,9 +34,10 @@ void applySync(emu::SidVoice (&voices)[3]) {
     }
 }
 
-FrameReplay::FrameReplay(BackEnd& out, const ConverterSettings& settings,
+FrameReplay::FrameReplay(BackEnd& out, emu::C64& machine, const ConverterSettings& settings,
                          const std::vector<Instrument>& instruments)
     : out_(out),
+      machine_(machine),
       envelopes_(settings.envelopeEmulation),
       samples_(settings.captureSamples),
       sampleChannel_(settings.sampleChannel),
@@ -47,7 +47,7 @@ FrameReplay::FrameReplay(BackEnd& out, const ConverterSettings& settings,
       releasePhase_(emu::phaseForState(emu::kEnvRelease)) {}
 
 void FrameReplay::step(const FrameSnapshot& frame) {
-    emu::C64& m = emu::machine();
+    emu::C64& m = machine_;
     emu::SidVoice (&voices)[3] = m.voices;
 
     out_.clock().setTime(frame.seconds, frame.microseconds);
@@ -91,7 +91,7 @@ void FrameReplay::step(const FrameSnapshot& frame) {
     for (int v = 0; v < 3; ++v) updateVoice(voices[v], v, frame);
 
     if (samples_) {
-        emu::stepSampleChannels();
+        m.stepSampleChannels();
         reportSample();
     }
     out_.endFrame();
@@ -102,7 +102,7 @@ void FrameReplay::step(const FrameSnapshot& frame) {
         for (emu::SidVoice& voice : voices) runEnvelope(voice, frame.samples);
     }
     if (samples_) {
-        for (std::uint32_t n = frame.samples; n != 0; --n) emu::sampleOutput();
+        for (std::uint32_t n = frame.samples; n != 0; --n) m.sampleOutput();
     }
 }
 
@@ -170,7 +170,7 @@ void FrameReplay::updateVoice(emu::SidVoice& voice, int v, const FrameSnapshot& 
 }
 
 void FrameReplay::reportSample() {
-    emu::C64& m = emu::machine();
+    emu::C64& m = machine_;
     if (m.sampleEvent != 0) {
         if (!m.sampleEventReported) {
             m.sampleEventReported = true;

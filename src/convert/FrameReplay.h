@@ -1,8 +1,8 @@
 #pragma once
 #include "backend/BackEnd.h"
 #include "convert/ConversionRecords.h"
-#include "emu/SidVoice.h"
-#include "frontend/ConverterSettings.h"
+#include "convert/ConverterSettings.h"
+#include "emu/C64.h"
 
 #include <vector>
 
@@ -16,7 +16,7 @@ namespace notecast {
 // one. With -sam the sample channels are stepped alongside.
 class FrameReplay {
 public:
-    FrameReplay(BackEnd& out, const ConverterSettings& settings,
+    FrameReplay(BackEnd& out, emu::C64& machine, const ConverterSettings& settings,
                 const std::vector<Instrument>& instruments);
 
     void step(const FrameSnapshot& frame);
@@ -27,6 +27,7 @@ private:
     void runEnvelope(emu::SidVoice& voice, std::uint32_t samples) const;
 
     BackEnd& out_;
+    emu::C64& machine_;
     const bool envelopes_;
     const bool samples_;
     const int sampleChannel_;

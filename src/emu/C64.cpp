@@ -1,23 +1,19 @@
 #include "emu/C64.h"
 
-#include "emu/MachineState.h"
-
 #include <new>
 
 namespace notecast::emu {
 
-namespace detail {
-C64 theMachine;
+C64::C64() : ram{}, ioRom{} {
+    installMemoryMode(MemoryMode::BankSwitching);
+    resetVoices();
 }
 
-C64& machine() { return detail::theMachine; }
-
-void resetMachine() {
-    C64& m = detail::theMachine;
-    // C64 is trivially destructible; value-initialisation zeroes both images
-    // and then applies the member defaults, exactly as at process start.
-    new (&m) C64();
-    installMemoryMode(kMemoryBankSwitching);
+void C64::reset() {
+    // Trivially destructible: a new value in place is exactly a fresh machine
+    // (the images zeroed, the member defaults applied, the pointers into
+    // itself set up again).
+    new (this) C64();
 }
 
 } // namespace notecast::emu

@@ -1,7 +1,6 @@
 #include "emu/C64.h"
 
 #include "emu/CpuCore.h"
-#include "emu/MachineState.h"
 #include "emu/OpcodeTable.h"
 
 namespace notecast::emu {
@@ -56,9 +55,8 @@ inline bool step(Core& c) {
 
 } // namespace
 
-RunResult execute(std::uint32_t budget) {
-    C64& m = detail::theMachine;
-    if (!m.readData || !m.writeData || !m.romTarget) installMemoryMode(m.memoryMode);
+RunResult C64::execute(std::uint32_t budget) {
+    C64& m = *this;
 
     Core core(m);
     RunResult result = RunResult::Stopped;
@@ -69,7 +67,7 @@ RunResult execute(std::uint32_t budget) {
             break;
         }
         bool running = true;
-        switch (core.ram[core.pc++]) {
+        switch (core.machine.ram[core.pc++]) {
             NOTECAST_OP16(0x00) NOTECAST_OP16(0x10) NOTECAST_OP16(0x20) NOTECAST_OP16(0x30)
             NOTECAST_OP16(0x40) NOTECAST_OP16(0x50) NOTECAST_OP16(0x60) NOTECAST_OP16(0x70)
             NOTECAST_OP16(0x80) NOTECAST_OP16(0x90) NOTECAST_OP16(0xA0) NOTECAST_OP16(0xB0)
@@ -92,17 +90,17 @@ RunResult execute(std::uint32_t budget) {
 #undef NOTECAST_OP16
 #undef NOTECAST_OP
 
-RunResult runRoutine(std::uint16_t start, std::uint8_t bank, std::uint8_t a, std::uint8_t x,
-                     std::uint8_t y, std::uint32_t budget) {
-    C64& m = detail::theMachine;
+RunResult C64::runRoutine(std::uint16_t start, std::uint8_t bank, std::uint8_t a,
+                          std::uint8_t x, std::uint8_t y, std::uint32_t budget) {
+    C64& m = *this;
     CpuRegisters& r = m.cpu;
-    if (m.memoryMode == kMemoryRomless) {
+    if (m.memoryMode == MemoryMode::Romless) {
         r.a = a;
         r.x = 0;
         r.y = 0;
     } else {
         m.ram[1] = bank;
-        updateBankFlags();
+        m.updateBankFlags();
         r.a = a;
         r.x = x;
         r.y = y;

@@ -27,12 +27,15 @@ constexpr bool isZeroPage(Mode m) {
     return m == Mode::ZeroPage || m == Mode::ZeroPageX || m == Mode::ZeroPageY;
 }
 
-// Registers unpacked from machine().cpu for the length of one run, so the
+// Registers unpacked from the machine's cpu record for the length of one run, so the
 // compiler can keep them in host registers. The flags are held in the form
 // the operations produce them and packed only when the status byte is
 // needed (PHP, the end of a run).
 struct Core {
-    std::uint8_t* ram;
+    // The machine's RAM is its first member, so reaching it through the
+    // machine costs nothing over a pointer of its own, and keeps one host
+    // register free.
+    C64& machine;
     ReadHandler readData;
     WriteHandler writeData;
     RomTargetTest romTarget;
@@ -48,7 +51,7 @@ struct Core {
     bool stackInRange;
 
     explicit Core(C64& m)
-        : ram(m.ram), readData(m.readData), writeData(m.writeData), romTarget(m.romTarget),
+        : machine(m), readData(m.readData), writeData(m.writeData), romTarget(m.romTarget),
           pc(m.cpu.pc), sp(m.cpu.sp), a(m.cpu.a), x(m.cpu.x), y(m.cpu.y), n(0), z(0), c(0),
           v(0), p(0x20), stackInRange(m.cpu.stackInRange) {
         setStatus(m.cpu.sr);
@@ -79,7 +82,7 @@ struct Core {
 
     // Operand bytes come from the instruction stream in RAM; an instruction
     // in the last two bytes of memory takes its operands from $0000 on.
-    std::uint8_t fetch() { return ram[pc++ & 0xFFFFu]; }
+    std::uint8_t fetch() { return machine.ram[pc++ & 0xFFFFu]; }
     std::uint16_t fetchWord() {
         const std::uint8_t lo = fetch();
         return static_cast<std::uint16_t>(lo | (fetch() << 8));
@@ -88,26 +91,26 @@ struct Core {
     // Addresses that every memory mode maps to plain RAM skip the handlers:
     // reads below $A000, writes to $0002-$CFFF ($0001 is the bank register).
     std::uint8_t read(std::uint16_t address) const {
-        return address < 0xA000 ? ram[address] : readData(address);
+        return address < 0xA000 ? machine.ram[address] : readData(machine, address);
     }
     void write(std::uint16_t address, std::uint8_t value) {
         if (static_cast<std::uint16_t>(address - 2u) < 0xD000u - 2u)
-            ram[address] = value;
+            machine.ram[address] = value;
         else
-            writeData(address, value);
+            writeData(machine, address, value);
     }
     void writeZeroPage(std::uint8_t address, std::uint8_t value) {
-        ram[address] = value;
-        if (address == 1) updateBankFlags();
+        machine.ram[address] = value;
+        if (address == 1) machine.updateBankFlags();
     }
 
     void push(std::uint8_t value) {
-        ram[sp] = value;
+        machine.ram[sp] = value;
         sp = static_cast<std::uint16_t>(sp - 1u);
     }
     std::uint8_t pull() {
         sp = static_cast<std::uint16_t>(sp + 1u);
-        return ram[sp];
+        return machine.ram[sp];
     }
     // A run ends when a return pulls its address from above the stack page:
     // that is the return from the routine that was called.
@@ -137,10 +140,10 @@ inline std::uint16_t effectiveAddress(Core& c) {
         return static_cast<std::uint16_t>(c.fetchWord() + c.y);
     } else if constexpr (M == Mode::IndirectX) {
         const std::uint8_t zp = static_cast<std::uint8_t>(c.fetch() + c.x);
-        return static_cast<std::uint16_t>(c.ram[zp] | (c.ram[static_cast<std::uint8_t>(zp + 1)] << 8));
+        return static_cast<std::uint16_t>(c.machine.ram[zp] | (c.machine.ram[static_cast<std::uint8_t>(zp + 1)] << 8));
     } else if constexpr (M == Mode::IndirectY) {
         const std::uint8_t zp = c.fetch();
-        const unsigned base = c.ram[zp] | (c.ram[static_cast<std::uint8_t>(zp + 1)] << 8);
+        const unsigned base = c.machine.ram[zp] | (c.machine.ram[static_cast<std::uint8_t>(zp + 1)] << 8);
         return static_cast<std::uint16_t>(base + c.y);
     } else {
         static_assert(kUnsupportedMode<M>, "mode has no memory operand");
@@ -153,7 +156,7 @@ inline std::uint16_t effectiveAddress(Core& c) {
 template <Mode M>
 inline std::uint8_t loadFrom(Core& c, std::uint16_t address) {
     if constexpr (isZeroPage(M))
-        return c.ram[address];
+        return c.machine.ram[address];
     else
         return c.read(address);
 }

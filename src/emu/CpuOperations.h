@@ -252,7 +252,7 @@ inline bool JSR(Core& c) {
     const auto last = static_cast<std::uint16_t>(c.pc - 1u);
     c.push(static_cast<std::uint8_t>(last >> 8));
     c.push(static_cast<std::uint8_t>(last));
-    if (c.romTarget(target))
+    if (c.romTarget(c.machine, target))
         c.sp = static_cast<std::uint16_t>(c.sp + 2u);
     else
         c.pc = target;
@@ -260,7 +260,7 @@ inline bool JSR(Core& c) {
 }
 
 inline bool jumpTo(Core& c, std::uint16_t target) {
-    if (c.romTarget(target)) return RTS(c);
+    if (c.romTarget(c.machine, target)) return RTS(c);
     c.pc = target;
     return true;
 }
@@ -284,7 +284,7 @@ inline std::uint8_t plusTwo(std::uint8_t lo) { return static_cast<std::uint8_t>(
 
 inline bool SHAIndirectY(Core& c) {
     const std::uint8_t zp = c.fetch();
-    const unsigned base = c.ram[zp] | (c.ram[static_cast<std::uint8_t>(zp + 1)] << 8);
+    const unsigned base = c.machine.ram[zp] | (c.machine.ram[static_cast<std::uint8_t>(zp + 1)] << 8);
     const auto address = static_cast<std::uint16_t>(base + c.y);
     const std::uint8_t h = c.read(static_cast<std::uint16_t>(zp + 1u));
     c.write(address, static_cast<std::uint8_t>(c.a & c.x & (h + 1u)));

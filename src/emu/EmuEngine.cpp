@@ -1,17 +1,12 @@
 #include "emu/EmuEngine.h"
 
-#include "emu/AmplitudeTables.h"
-#include "emu/SidSynth.h"
 #include "tune/SidTune.h"
 
-#include <ctime>
 #include <iterator>
 
 namespace notecast {
 
 namespace {
-
-using emu::machine;
 
 // The extra registers through which tunes drive the sample channels; a tune
 // that writes none of them while it plays has no samples.
@@ -26,49 +21,46 @@ constexpr const char* kSpeedTextCiaPal = "CIA 1 Timer A (PAL)";
 constexpr const char* kSpeedTextVbiNtsc = "60 Hz VBI (NTSC)";
 constexpr const char* kSpeedTextCiaNtsc = "CIA 1 Timer A (NTSC)";
 
-bool validMemoryMode(int mode) {
-    return mode == emu::kMemoryBankSwitching || mode == emu::kMemoryTransparentRom ||
-           mode == emu::kMemoryRomless;
+bool validMemoryMode(emu::MemoryMode mode) {
+    return mode == emu::MemoryMode::BankSwitching || mode == emu::MemoryMode::TransparentRom ||
+           mode == emu::MemoryMode::Romless;
 }
 
 bool validVolumeMode(int mode) {
     return mode == 4096 || mode == 64 || mode == 65 || mode == 66 || mode == 67;
 }
 
-std::uint16_t ramWord(std::uint16_t address) {
-    const std::uint8_t* ram = machine().ram;
-    return static_cast<std::uint16_t>(ram[address] | (ram[address + 1] << 8));
+std::uint16_t ramWord(const emu::C64& m, std::uint16_t address) {
+    return static_cast<std::uint16_t>(m.ram[address] | (m.ram[address + 1] << 8));
 }
 
 // The interrupt handler a tune without a play address installed: the KERNAL's
 // IRQ vector when the KERNAL is switched in, else the hardware vector.
-std::uint16_t interruptVector(std::uint8_t bank) {
-    return (bank & 0x02) ? ramWord(0x0314) : ramWord(0xFFFE);
+std::uint16_t interruptVector(const emu::C64& m, std::uint8_t bank) {
+    return (bank & 0x02) ? ramWord(m, 0x0314) : ramWord(m, 0xFFFE);
 }
 
-void resetMemoryModel(int memoryMode, int clock, std::uint32_t seed) {
-    emu::installMemoryMode(memoryMode);
-    emu::clearMemory();
-    emu::resetIo(clock, seed);
+void resetMemoryModel(emu::C64& m, emu::MemoryMode memoryMode, emu::Clock clock) {
+    m.installMemoryMode(memoryMode);
+    m.clearMemory();
+    m.resetIo(clock, EmuEngine::kRandomSeed);
 }
 
 } // namespace
 
-EmuEngine::EmuEngine() {
-    seed_ = static_cast<std::uint32_t>(std::time(nullptr));
-    emu::setSynthPanning(config_.panningMode);
-    const bool allocated = emu::allocateAmplitudeTables();
-    resetMemoryModel(config_.memoryMode, config_.clockSpeed, seed_);
+EmuEngine::EmuEngine() : machine_(std::make_unique<emu::C64>()) {
+    audio_.panningMode = config_.panningMode;
+    const bool allocated = audio_.allocateAmplitudeTables();
+    resetMemoryModel(*machine_, config_.memoryMode, config_.clockSpeed);
     synthReady_ = initSynth();
     buildAmplitudeTables();
     applyDefaultVolumes();
     buildFilterTables();
-    emu::resetVoices(machine().voices);
+    machine_->resetVoices();
     ready_ = allocated && synthReady_;
-    if (!ready_) emu::freeAmplitudeTables();
 }
 
-EmuEngine::~EmuEngine() { emu::freeAmplitudeTables(); }
+EmuEngine::~EmuEngine() = default;
 
 bool EmuEngine::initSynth() {
     emu::SynthSetup setup;
@@ -76,8 +68,10 @@ bool EmuEngine::initSynth() {
     setup.altEnvelopeCurve = config_.altEnvelopeCurve;
     setup.secondWaveformSet = config_.secondWaveformSet;
     setup.filterEnabled = config_.filterEnabled;
-    setup.clock = config_.clockSpeed;
-    return emu::initSynth(setup);
+    setup.clock = static_cast<int>(config_.clockSpeed);
+    audio_.setup = setup;
+    emu::buildTables(machine_->envelope, setup.frequency, setup.altEnvelopeCurve);
+    return true;
 }
 
 bool EmuEngine::setConfig(const EngineConfig& in) {
@@ -92,7 +86,7 @@ bool EmuEngine::setConfig(const EngineConfig& in) {
     else
         ok = false;
 
-    if (in.clockSpeed == 1 || in.clockSpeed == 2) {
+    if (in.clockSpeed == emu::Clock::Pal || in.clockSpeed == emu::Clock::Ntsc) {
         if (in.clockSpeed != c.clockSpeed) {
             c.clockSpeed = in.clockSpeed;
             reinitSynth = true;
@@ -164,7 +158,7 @@ bool EmuEngine::setConfig(const EngineConfig& in) {
                 c.panningMode = 0;
                 ok = false;
             }
-            emu::setSynthPanning(c.panningMode);
+            audio_.panningMode = c.panningMode;
             reinitSynth = true;
         }
     } else {
@@ -219,7 +213,7 @@ bool EmuEngine::setVoiceVolume(int voice, int left, int right, int total) {
     levels.left = static_cast<std::uint8_t>(left);
     levels.right = static_cast<std::uint8_t>(config_.channels == 1 ? 0 : right);
     levels.total = static_cast<std::uint16_t>(total);
-    emu::setSynthVoiceLevels(voice, levels);
+    audio_.setVoiceLevels(voice, levels);
     return true;
 }
 
@@ -239,14 +233,14 @@ void EmuEngine::applyDefaultVolumes() {
 void EmuEngine::buildAmplitudeTables() {
     // Without samples the three voices may use a third of the range each.
     const bool noSamples = config_.sampleScanCalls != 0 && noActivity_;
-    emu::buildAmplitudeTables(config_.filterEnabled,
-                              emu::mixDivisor(config_.volumeMode, config_.channels, noSamples));
+    audio_.buildAmplitudeTables(config_.filterEnabled,
+                                emu::mixDivisor(config_.volumeMode, config_.channels, noSamples));
     appliedNoActivity_ = noSamples;
 }
 
 void EmuEngine::buildFilterTables() {
-    emu::buildFilterTables(config_.filterBase, config_.filterDivisor, config_.filterOffset,
-                           config_.frequency);
+    audio_.buildFilterTables(config_.filterBase, config_.filterDivisor, config_.filterOffset,
+                             config_.frequency);
 }
 
 bool EmuEngine::reset() {
@@ -254,32 +248,54 @@ bool EmuEngine::reset() {
     const bool scanning = config_.sampleScanCalls != 0;
     if ((scanning && noActivity_ != appliedNoActivity_) || (!scanning && appliedNoActivity_))
         buildAmplitudeTables();
-    emu::resetVoices(machine().voices);
-    emu::resetSampleChannels();
+    machine_->resetVoices();
+    machine_->resetSampleChannels();
     return true;
 }
 
 bool EmuEngine::initSong(SidTune& tune, std::uint16_t song) {
     initStopped_ = false;
-    if (!initSongInner(tune, song, true)) return false;
-    if (config_.sampleScanCalls == 0) return true;
+    noActivity_ = false;
+    scanPending_ = false;
+    if (!initSongInner(tune, song)) return false;
+    tune_ = &tune;
+    song_ = song;
+    scanPending_ = config_.sampleScanCalls != 0;
+    return true;
+}
 
+bool EmuEngine::noSampleActivity() {
+    settleSampleScan();
+    return noActivity_;
+}
+
+const emu::AudioPath& EmuEngine::audioPath() {
+    settleSampleScan();
+    return audio_;
+}
+
+void EmuEngine::settleSampleScan() {
+    if (!scanPending_) return;
+    scanPending_ = false;
     // Let the tune play for a while and watch whether it drives the sample
     // channels; the registers are compared once more after the last call so
     // that a tune starting its samples in that call is not missed.
     bool found = false;
     for (int call = 0;; ++call) {
         for (std::size_t i = 0; i < std::size(kMonitoredRegisters); ++i) {
-            if (machine().io[kMonitoredRegisters[i]] != monitored_[i]) found = true;
+            if (machine_->io[kMonitoredRegisters[i]] != monitored_[i]) found = true;
         }
         if (found || call >= config_.sampleScanCalls) break;
         playCall();
     }
     noActivity_ = !found;
-    return initSongInner(tune, song, false);
+    // The scan played the song: start it again from its initialisation.
+    const bool stopped = initStopped_;
+    if (!initSongInner(*tune_, song_)) songReady_ = false;
+    initStopped_ = initStopped_ || stopped;
 }
 
-bool EmuEngine::initSongInner(SidTune& tune, std::uint16_t song, bool firstRun) {
+bool EmuEngine::initSongInner(SidTune& tune, std::uint16_t song) {
     if (!ready_ || !tune.status()) return false;
     songReady_ = false;
 
@@ -287,15 +303,15 @@ bool EmuEngine::initSongInner(SidTune& tune, std::uint16_t song, bool firstRun) 
     const std::uint8_t songIndex = static_cast<std::uint8_t>(selected > 0 ? selected - 1 : 0);
     SidTuneInfo info = tune.getInfo();
 
-    int clock = info.songClock;
-    if (config_.forceClock || (clock != kClockPal && clock != kClockNtsc)) {
+    emu::Clock clock = info.songClock == kClockNtsc ? emu::Clock::Ntsc : emu::Clock::Pal;
+    if (config_.forceClock || (info.songClock != kClockPal && info.songClock != kClockNtsc)) {
         // "Either" and "not stated" both run at the engine's own clock.
-        clock = config_.clockSpeed & 3;
+        clock = config_.clockSpeed;
     }
     const bool cia = info.songSpeed == kSpeedCia;
     int speed;
     const char* speedText;
-    if (clock == kClockNtsc) {
+    if (clock == emu::Clock::Ntsc) {
         speed = 60;
         speedText = cia ? kSpeedTextCiaNtsc : kSpeedTextVbiNtsc;
     } else {
@@ -303,47 +319,49 @@ bool EmuEngine::initSongInner(SidTune& tune, std::uint16_t song, bool firstRun) 
         speedText = cia ? kSpeedTextCiaPal : kSpeedTextVbiPal;
     }
 
-    emu::setSynthClock(clock);
-    emu::setupTiming(clock, speed, config_.frequency);
-    tune.setSongTiming(static_cast<std::uint8_t>(speed), static_cast<std::uint8_t>(clock),
+    emu::C64& m = *machine_;
+    audio_.setup.clock = static_cast<int>(clock);
+    m.setupTiming(clock, speed, config_.frequency);
+    tune.setSongTiming(static_cast<std::uint8_t>(speed),
+                       static_cast<std::uint8_t>(clock == emu::Clock::Ntsc ? kClockNtsc : kClockPal),
                        speedText);
 
-    resetMemoryModel(config_.memoryMode, clock, seed_);
-    if (!tune.placeInC64Memory(machine().ram)) return false;
+    resetMemoryModel(m, config_.memoryMode, clock);
+    if (!tune.placeInC64Memory(m.ram)) return false;
     if (info.usesVudidazerPlayer) {
-        if (!tune.installVudidazerPlayer(machine().ram)) return false;
+        if (!tune.installVudidazerPlayer(m.ram)) return false;
         info = tune.getInfo();  // the player brings its own entry points
     }
 
-    if (firstRun) noActivity_ = false;
     if (!reset()) return false;
 
     if (config_.sampleScanCalls != 0) {
         for (std::size_t i = 0; i < std::size(kMonitoredRegisters); ++i)
-            monitored_[i] = machine().io[kMonitoredRegisters[i]];
+            monitored_[i] = m.io[kMonitoredRegisters[i]];
     }
 
     const emu::RunResult init =
-        emu::runRoutine(info.initAddress, emu::bankValueFor(info.initAddress), songIndex,
-                        songIndex, songIndex, emu::kInitBudget);
+        m.runRoutine(info.initAddress, m.bankValueFor(info.initAddress), songIndex, songIndex,
+                     songIndex, emu::kInitBudget);
     if (init == emu::RunResult::Stopped) initStopped_ = true;
+    // A CIA-timed song plays at the rate its init routine set the timer to.
+    m.setupTiming(clock, speed, config_.frequency);
 
     playAddress_ = info.playAddress;
-    machine().playBank = emu::bankValueFor(playAddress_);
-    tune.setIrqAddress(playAddress_ == 0 ? interruptVector(machine().ram[1]) : 0);
+    m.playBank = m.bankValueFor(playAddress_);
+    tune.setIrqAddress(playAddress_ == 0 ? interruptVector(m, m.ram[1]) : 0);
     songReady_ = true;
     return true;
 }
 
 emu::RunResult EmuEngine::playCall() {
     if (!songReady_) return emu::RunResult::Returned;
-    const std::uint32_t budget = emu::playBudget(machine().timing.cyclesPerCall);
-    if (playAddress_ != 0) {
-        return emu::runRoutine(playAddress_, machine().playBank, 0, 0, 0, budget);
-    }
-    const std::uint8_t bank = machine().ram[1];
-    machine().playBank = bank;
-    return emu::runRoutine(interruptVector(bank), bank, 0, 0, 0, budget);
+    emu::C64& m = *machine_;
+    const std::uint32_t budget = emu::playBudget(m.timing.cyclesPerCall);
+    if (playAddress_ != 0) return m.runRoutine(playAddress_, m.playBank, 0, 0, 0, budget);
+    const std::uint8_t bank = m.ram[1];
+    m.playBank = bank;
+    return m.runRoutine(interruptVector(m, bank), bank, 0, 0, 0, budget);
 }
 
 } // namespace notecast

@@ -1,7 +1,9 @@
 #pragma once
+#include "emu/AudioPath.h"
 #include "emu/C64.h"
 
 #include <cstdint>
+#include <memory>
 
 namespace notecast {
 
@@ -20,17 +22,16 @@ struct EngineConfig {
     float filterBase = 400.0f;
     float filterDivisor = 60.0f;
     float filterOffset = 0.05f;
-    int memoryMode = 32;
-    int clockSpeed = 1;
+    emu::MemoryMode memoryMode = emu::MemoryMode::BankSwitching;
+    emu::Clock clockSpeed = emu::Clock::Pal;
     bool forceClock = false;
     int sampleScanCalls = 500;
     int panningMode = 4096;
 };
 
-// Facade of the C64 emulation: validates the configuration and initialises a
-// song so that its play routine can be called frame after frame. The machine
-// itself is process-wide (emu::machine()); the engine holds configuration and
-// flags only.
+// Facade of the C64 emulation: owns one machine, validates the configuration
+// and initialises a song so that its play routine can be called frame after
+// frame. Engines share nothing, so several can convert side by side.
 class EmuEngine {
 public:
     EmuEngine();
@@ -50,26 +51,46 @@ public:
     // Does nothing before a song has been initialised.
     emu::RunResult playCall();
 
+    emu::C64& machine() { return *machine_; }
+    const emu::C64& machine() const { return *machine_; }
+
     // True when the last song initialisation had to stop the init routine.
     bool initStopped() const { return initStopped_; }
-    bool noSampleActivity() const { return noActivity_; }
+
+    // Whether the song leaves the sample channels alone, which decides the
+    // audio path's mixing divisor. Only playing the song can tell, and no
+    // conversion needs it, so the scan runs when this (or audioPath()) is
+    // first asked after initSong: it plays the song for up to sampleScanCalls
+    // calls and then initialises it again. Ask before the first play call.
+    bool noSampleActivity();
+    const emu::AudioPath& audioPath();
+
+    // The pseudo-random raster and timer reads start from this value at
+    // every song initialisation, so a conversion is the same on every run.
+    static constexpr std::uint32_t kRandomSeed = 0x2A5D;
 
 private:
-    bool initSongInner(SidTune& tune, std::uint16_t song, bool firstRun);
+    bool initSongInner(SidTune& tune, std::uint16_t song);
+    void settleSampleScan();
     void applyDefaultVolumes();
     void buildAmplitudeTables();
     void buildFilterTables();
     bool initSynth();
 
+    std::unique_ptr<emu::C64> machine_;
+    emu::AudioPath audio_;
     bool ready_ = false;
     EngineConfig config_;
     bool synthReady_ = false;
-    std::uint32_t seed_ = 0;
     bool noActivity_ = false;
     bool appliedNoActivity_ = false;
     bool initStopped_ = false;
     std::uint16_t playAddress_ = 0;
     bool songReady_ = false;
+    // The song of the last initialisation, for a sample scan asked for later.
+    SidTune* tune_ = nullptr;
+    std::uint16_t song_ = 0;
+    bool scanPending_ = false;
     // The sample-channel registers as the song left them before its init
     // routine ran; the scan compares against them.
     static constexpr int kMonitoredCount = 18;

@@ -16,9 +16,6 @@ const float kDecayTimesMs[16] = {
 
 namespace {
 
-EnvelopeTables tables;
-std::uint8_t masterVolume = 15;
-
 constexpr std::uint32_t kLastPosition = kCurveLength - 1;
 
 // Sample count of a rate at the sample rate, worked out in single precision
@@ -30,7 +27,7 @@ std::uint32_t samplesFor(float sampleRate, float milliseconds) {
     return static_cast<std::uint32_t>(n);
 }
 
-void buildCurve() {
+void buildCurve(EnvelopeTables& tables) {
     // (levels from, down to, positions per level)
     struct Run { int from, to, length; };
     constexpr Run runs[] = {{255, 95, 2}, {94, 56, 4}, {55, 28, 8}, {27, 16, 16},
@@ -48,7 +45,7 @@ void buildCurve() {
     }
 }
 
-void buildAmplitude(bool nonLinearOutput) {
+void buildAmplitude(EnvelopeTables& tables, bool nonLinearOutput) {
     for (int volume = 0; volume < 16; ++volume) {
         for (int level = 0; level < 256; ++level) {
             int a = level;
@@ -65,7 +62,7 @@ void buildAmplitude(bool nonLinearOutput) {
 // --- phase operations ---------------------------------------------------
 
 inline std::uint16_t output(const SidVoice& v) {
-    return tables.amplitude[masterVolume][v.envLevel];
+    return v.tables->amplitude[v.masterVolume][v.envLevel];
 }
 
 std::uint16_t sustain(SidVoice& v) { return output(v); }
@@ -86,9 +83,9 @@ inline void enterSustain(SidVoice& v, std::uint8_t level) {
 inline void completeAttack(SidVoice& v) {
     v.envState = kEnvDecay;
     v.envCounter = 0;
-    v.envStep = tables.decayStep[v.attackDecay & 15];
+    v.envStep = v.tables->decayStep[v.attackDecay & 15];
     v.envPhase = decay;
-    v.envLevel = tables.curve[0];
+    v.envLevel = v.tables->curve[0];
     if (v.envLevel <= v.sustainLevel)
         enterSustain(v, v.sustainLevel);
     else
@@ -109,7 +106,7 @@ std::uint16_t attack(SidVoice& v) {
 std::uint16_t decay(SidVoice& v) {
     const std::uint32_t position = v.envCounter >> 16;
     if (position < kCurveLength) {
-        v.envLevel = tables.curve[position];
+        v.envLevel = v.tables->curve[position];
         if (v.envLevel <= v.sustainLevel)
             enterSustain(v, v.sustainLevel);
         else
@@ -123,10 +120,10 @@ std::uint16_t decay(SidVoice& v) {
 std::uint16_t release(SidVoice& v) {
     const std::uint32_t position = v.envCounter >> 16;
     if (position < kCurveLength) {
-        v.envLevel = tables.curve[position];
+        v.envLevel = v.tables->curve[position];
         v.envCounter += v.envStep;
     } else {
-        v.envLevel = tables.curve[kLastPosition];
+        v.envLevel = v.tables->curve[kLastPosition];
     }
     return output(v);
 }
@@ -135,7 +132,7 @@ std::uint16_t release(SidVoice& v) {
 std::uint16_t loweredDecay(SidVoice& v) {
     const std::uint32_t position = v.envCounter >> 16;
     if (position < kCurveLength) {
-        const std::uint8_t level = tables.curve[position];
+        const std::uint8_t level = v.tables->curve[position];
         if (level > v.sustainLevel) {
             v.envLevel = level;
             v.envCounter += v.envStep;
@@ -143,7 +140,7 @@ std::uint16_t loweredDecay(SidVoice& v) {
             enterSustain(v, v.sustainLevel);
         }
     } else {
-        enterSustain(v, tables.curve[kLastPosition]);
+        enterSustain(v, v.tables->curve[kLastPosition]);
     }
     return output(v);
 }
@@ -151,15 +148,15 @@ std::uint16_t loweredDecay(SidVoice& v) {
 std::uint16_t startAttack(SidVoice& v) {
     v.envState = kEnvAttack;
     v.envCounter = static_cast<std::uint32_t>(v.envLevel) << 16;
-    v.envStep = tables.attackStep[v.attackDecay >> 4];
+    v.envStep = v.tables->attackStep[v.attackDecay >> 4];
     v.envPhase = attack;
     return attack(v);
 }
 
 std::uint16_t startRelease(SidVoice& v) {
     v.envState = kEnvRelease;
-    v.envCounter = static_cast<std::uint32_t>(tables.inverse[v.envLevel]) << 16;
-    v.envStep = tables.decayStep[v.sustainRelease & 15];
+    v.envCounter = static_cast<std::uint32_t>(v.tables->inverse[v.envLevel]) << 16;
+    v.envStep = v.tables->decayStep[v.sustainRelease & 15];
     v.envPhase = release;
     return release(v);
 }
@@ -177,7 +174,7 @@ std::uint16_t heldAttack(SidVoice& v) {
 std::uint16_t startAttackAfterHold(SidVoice& v) {
     v.envState = kEnvAttack;
     v.envCounter = static_cast<std::uint32_t>(v.envLevel) << 16;
-    v.envStep = tables.attackStep[v.attackDecay >> 4];
+    v.envStep = v.tables->attackStep[v.attackDecay >> 4];
     v.envPhase = heldAttack;
     v.holdCount = 254;
     return heldAttack(v);
@@ -186,25 +183,25 @@ std::uint16_t startAttackAfterHold(SidVoice& v) {
 // The new-rate variants take the rate from the registers once and then carry
 // on as the plain phase.
 std::uint16_t attackNewRate(SidVoice& v) {
-    v.envStep = tables.attackStep[v.attackDecay >> 4];
+    v.envStep = v.tables->attackStep[v.attackDecay >> 4];
     v.envPhase = attack;
     return attack(v);
 }
 
 std::uint16_t decayNewRate(SidVoice& v) {
-    v.envStep = tables.decayStep[v.attackDecay & 15];
+    v.envStep = v.tables->decayStep[v.attackDecay & 15];
     v.envPhase = decay;
     return decay(v);
 }
 
 std::uint16_t releaseNewRate(SidVoice& v) {
-    v.envStep = tables.decayStep[v.sustainRelease & 15];
+    v.envStep = v.tables->decayStep[v.sustainRelease & 15];
     v.envPhase = release;
     return release(v);
 }
 
 std::uint16_t loweredDecayNewRate(SidVoice& v) {
-    v.envStep = tables.decayStep[v.attackDecay & 15];
+    v.envStep = v.tables->decayStep[v.attackDecay & 15];
     v.envPhase = loweredDecay;
     return loweredDecay(v);
 }
@@ -218,7 +215,7 @@ std::uint16_t sustainNewLevel(SidVoice& v) {
         return output(v);
     }
     v.envState = kEnvLoweredSustainDecay;
-    v.envStep = tables.decayStep[v.attackDecay & 15];
+    v.envStep = v.tables->decayStep[v.attackDecay & 15];
     v.envPhase = loweredDecay;
     return loweredDecay(v);
 }
@@ -229,16 +226,12 @@ constexpr EnvelopePhase kPhases[24] = {
     startAttack, startRelease, attackNewRate, decayNewRate, sustainNewLevel,
     releaseNewRate, loweredDecayNewRate, silent};
 
-const struct DefaultTables {
-    DefaultTables() { buildTables(44100, true); }
-} defaultTables;
-
 } // namespace
 
-const EnvelopeTables& envelopeTables() { return tables; }
+EnvelopeTables::EnvelopeTables() { buildTables(*this, 44100, true); }
 
-void buildTables(std::uint32_t sampleRate, bool nonLinearOutput) {
-    buildCurve();
+void buildTables(EnvelopeTables& tables, std::uint32_t sampleRate, bool nonLinearOutput) {
+    buildCurve(tables);
     const float rate = static_cast<float>(sampleRate);
     for (int i = 0; i < 16; ++i) {
         tables.attackStep[i] = (255u * 65536u) / samplesFor(rate, kAttackTimesMs[i]);
@@ -247,7 +240,7 @@ void buildTables(std::uint32_t sampleRate, bool nonLinearOutput) {
         if (tables.attackStep[i] == 0) tables.attackStep[i] = 1;
         if (tables.decayStep[i] == 0) tables.decayStep[i] = 1;
     }
-    buildAmplitude(nonLinearOutput);
+    buildAmplitude(tables, nonLinearOutput);
     tables.sampleRate = sampleRate;
 }
 
@@ -265,10 +258,11 @@ EnvelopePhase phaseForState(std::uint8_t envState) {
     return index < 24 ? kPhases[index] : silent;
 }
 
-void resetVoices(SidVoice (&voices)[3]) {
+void resetVoices(SidVoice (&voices)[3], const EnvelopeTables& tables) {
     for (int i = 0; i < 3; ++i) {
         SidVoice& v = voices[i];
         v = SidVoice{};
+        v.tables = &tables;
         v.sourceVoice = &voices[(i + 2) % 3];
         v.modulatedVoice = &voices[(i + 1) % 3];
         v.voiceMask = static_cast<std::uint8_t>(1u << i);
@@ -276,6 +270,8 @@ void resetVoices(SidVoice (&voices)[3]) {
     }
 }
 
-void setMasterVolume(std::uint8_t volume) { masterVolume = volume & 15; }
+void setMasterVolume(SidVoice (&voices)[3], std::uint8_t volume) {
+    for (SidVoice& v : voices) v.masterVolume = volume & 15;
+}
 
 } // namespace notecast::emu

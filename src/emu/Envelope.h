@@ -9,8 +9,11 @@ namespace notecast::emu {
 // whole curve in their table time, so every step size derives from it.
 constexpr std::uint32_t kCurveLength = 1571;
 
-// The tables of the envelope generator (see buildTables in SidVoice.h).
+// The tables of the envelope generator for one output sample rate. A new
+// value is built for 44100 Hz with the non-linear output curve.
 struct EnvelopeTables {
+    EnvelopeTables();
+
     // Level at each curve position, falling from 255 to 0 in runs that get
     // longer towards the bottom, like the SID's exponential release.
     std::uint8_t curve[kCurveLength];
@@ -25,9 +28,18 @@ struct EnvelopeTables {
     std::uint32_t sampleRate;
 };
 
-// The tables as last built; usable before the first buildTables (they start
-// out built for 44100 Hz with the non-linear output curve).
-const EnvelopeTables& envelopeTables();
+// Rebuilds the tables for a sample rate and output curve.
+void buildTables(EnvelopeTables& tables, std::uint32_t sampleRate, bool nonLinearOutput);
+// Envelope silent, counter, step and level 0.
+void resetEnvelope(SidVoice& voice);
+// The phase operation for a phase code (envState >> 1 indexes the table).
+EnvelopePhase phaseForState(std::uint8_t envState);
+// Links three voices into their ring (voice 1 synchronised by voice 3, 2 by
+// 1, 3 by 2) and resets them onto the given tables.
+void resetVoices(SidVoice (&voices)[3], const EnvelopeTables& tables);
+// SID master volume (0-15, register $D418 bits 0-3) that scales the value the
+// phase operations return for the audio path.
+void setMasterVolume(SidVoice (&voices)[3], std::uint8_t volume);
 
 // Attack and decay/release times in milliseconds by rate nibble.
 extern const float kAttackTimesMs[16];

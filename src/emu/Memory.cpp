@@ -1,14 +1,10 @@
 #include "emu/C64.h"
 
-#include "emu/MachineState.h"
-
 #include <cstring>
 
 namespace notecast::emu {
 
 namespace {
-
-C64& M = detail::theMachine;
 
 constexpr std::uint16_t kIoStart = 0xD000;
 constexpr std::uint16_t kSidStart = 0xD400;
@@ -19,85 +15,85 @@ bool inSidWindow(std::uint16_t address) { return address >= kSidStart && address
 
 // Raster line and CIA timer reads must change from read to read, or tunes
 // that wait on them would never leave their loops.
-std::uint8_t nextRandom() {
-    M.random = M.random * 13u + 1u;
-    return static_cast<std::uint8_t>(M.random >> 3);
+std::uint8_t nextRandom(C64& m) {
+    m.random = m.random * 13u + 1u;
+    return static_cast<std::uint8_t>(m.random >> 3);
 }
 
-std::uint8_t ioRead(std::uint16_t address) {
+std::uint8_t ioRead(C64& m, std::uint16_t address) {
     if (address == 0xD011 || address == 0xD012 || address == 0xDC04 || address == 0xDC05)
-        return nextRandom();
+        return nextRandom(m);
     if (inSidWindow(address)) {
         const unsigned r = address & 0x1Fu;
-        if (r >= 0x1D) return M.io[address];
-        if (r == 0x1B) return M.osc3;
-        if (r == 0x1C) return M.env3;
+        if (r >= 0x1D) return m.io[address];
+        if (r == 0x1B) return m.osc3;
+        if (r == 0x1C) return m.env3;
         // The SID's other registers are write-only: the data bus still holds
         // the last byte written to the chip.
-        return M.lastSidWrite;
+        return m.lastSidWrite;
     }
-    return M.io[address];
+    return m.io[address];
 }
 
 // Registers $1D-$1F of every 32-byte mirror are the sample-channel registers,
 // each at its own address; the real SID registers fold onto $D400-$D41C.
-void sidWrite(std::uint16_t address, std::uint8_t value) {
-    M.lastSidWrite = value;
+void sidWrite(C64& m, std::uint16_t address, std::uint8_t value) {
+    m.lastSidWrite = value;
     const unsigned r = address & 0x1Fu;
     if (r >= 0x1D) {
-        M.io[address] = value;
+        m.io[address] = value;
         return;
     }
-    M.io[address & 0xFC1Fu] = value;
+    m.io[address & 0xFC1Fu] = value;
     if (value & 1u)
-        M.gateSet[r] = true;
+        m.gateSet[r] = true;
     else
-        M.gateCleared[r] = true;
+        m.gateCleared[r] = true;
 }
 
-std::uint8_t bankedRead(std::uint16_t address) {
-    if (address < 0xA000) return M.ram[address];
-    if (address < 0xC000) return M.basicVisible ? M.ioRom[address] : M.ram[address];
-    if (address < kIoStart) return M.ram[address];
-    if (address < kIoEnd) return M.ioVisible ? ioRead(address) : M.ram[address];
-    return M.kernalVisible ? M.ioRom[address] : M.ram[address];
+std::uint8_t bankedRead(C64& m, std::uint16_t address) {
+    if (address < 0xA000) return m.ram[address];
+    if (address < 0xC000) return m.basicVisible ? m.ioRom[address] : m.ram[address];
+    if (address < kIoStart) return m.ram[address];
+    if (address < kIoEnd) return m.ioVisible ? ioRead(m, address) : m.ram[address];
+    return m.kernalVisible ? m.ioRom[address] : m.ram[address];
 }
 
-std::uint8_t transparentRead(std::uint16_t address) {
-    if (address >= kIoStart && address < kIoEnd && M.ioVisible) return ioRead(address);
-    return M.ram[address];
+std::uint8_t transparentRead(C64& m, std::uint16_t address) {
+    if (address >= kIoStart && address < kIoEnd && m.ioVisible) return ioRead(m, address);
+    return m.ram[address];
 }
 
-std::uint8_t flatRead(std::uint16_t address) { return M.ram[address]; }
+std::uint8_t flatRead(C64& m, std::uint16_t address) { return m.ram[address]; }
 
-void ioAwareWrite(std::uint16_t address, std::uint8_t value) {
-    if (address < kIoStart || address >= kIoEnd || !M.ioVisible) {
-        M.ram[address] = value;
-        if (address == 1) updateBankFlags();
+void ioAwareWrite(C64& m, std::uint16_t address, std::uint8_t value) {
+    if (address < kIoStart || address >= kIoEnd || !m.ioVisible) {
+        m.ram[address] = value;
+        if (address == 1) m.updateBankFlags();
     } else if (inSidWindow(address)) {
-        sidWrite(address, value);
+        sidWrite(m, address, value);
     } else {
-        M.io[address] = value;
+        m.io[address] = value;
     }
 }
 
-void flatWrite(std::uint16_t address, std::uint8_t value) {
+void flatWrite(C64& m, std::uint16_t address, std::uint8_t value) {
     if (inSidWindow(address))
-        sidWrite(address, value);
+        sidWrite(m, address, value);
     else
-        M.ram[address] = value;
+        m.ram[address] = value;
 }
 
-bool romTargetBanked(std::uint16_t target) {
-    if (target >= kIoEnd) return M.kernalVisible;
-    if (target >= kIoStart) return M.ioVisible;
-    if (target >= 0xA000 && target < 0xC000) return M.basicVisible;
+bool romTargetBanked(const C64& m, std::uint16_t target) {
+    if (target >= kIoEnd) return m.kernalVisible;
+    if (target >= kIoStart) return m.ioVisible;
+    if (target >= 0xA000 && target < 0xC000) return m.basicVisible;
     return false;
 }
 
-bool romTargetTransparent(std::uint16_t target) { return target >= kIoStart && M.kernalVisible; }
+bool romTargetTransparent(const C64& m, std::uint16_t target) { return target >= kIoStart && m.kernalVisible; }
 
-bool romTargetNever(std::uint16_t) { return false; }
+bool romTargetNever(const C64&, std::uint16_t) { return false; }
 
 void put16(std::uint8_t* image, std::uint16_t address, std::uint16_t value) {
     image[address] = static_cast<std::uint8_t>(value);
@@ -106,83 +102,84 @@ void put16(std::uint8_t* image, std::uint16_t address, std::uint16_t value) {
 
 } // namespace
 
-void installMemoryMode(int mode) {
-    if (mode != kMemoryTransparentRom && mode != kMemoryRomless) mode = kMemoryBankSwitching;
-    M.memoryMode = mode;
+void C64::installMemoryMode(MemoryMode mode) {
+    if (mode != MemoryMode::TransparentRom && mode != MemoryMode::Romless)
+        mode = MemoryMode::BankSwitching;
+    memoryMode = mode;
     switch (mode) {
-    case kMemoryTransparentRom:
-        M.io = M.ioRom;
-        M.readData = transparentRead;
-        M.writeData = ioAwareWrite;
-        M.romTarget = romTargetTransparent;
+    case MemoryMode::TransparentRom:
+        io = ioRom;
+        readData = transparentRead;
+        writeData = ioAwareWrite;
+        romTarget = romTargetTransparent;
         break;
-    case kMemoryRomless:
-        M.io = M.ram;
-        M.readData = flatRead;
-        M.writeData = flatWrite;
-        M.romTarget = romTargetNever;
+    case MemoryMode::Romless:
+        io = ram;
+        readData = flatRead;
+        writeData = flatWrite;
+        romTarget = romTargetNever;
         break;
-    default:
-        M.io = M.ioRom;
-        M.readData = bankedRead;
-        M.writeData = ioAwareWrite;
-        M.romTarget = romTargetBanked;
+    case MemoryMode::BankSwitching:
+        io = ioRom;
+        readData = bankedRead;
+        writeData = ioAwareWrite;
+        romTarget = romTargetBanked;
         break;
     }
 }
 
-void clearMemory() {
-    std::memset(M.ram, 0, sizeof M.ram);
-    if (M.memoryMode == kMemoryRomless) {
+void C64::clearMemory() {
+    std::memset(ram, 0, sizeof ram);
+    if (memoryMode == MemoryMode::Romless) {
         // No ROM: the KERNAL area of RAM answers every call with a return.
-        std::memset(M.ram + 0xE000, 0x40, 0x2000);
+        std::memset(ram + 0xE000, 0x40, 0x2000);
         return;
     }
     // The ROM areas hold returns only: RTS for BASIC, RTI for the KERNAL.
-    std::memset(M.ioRom, 0, sizeof M.ioRom);
-    std::memset(M.ioRom + 0xA000, 0x60, 0x2000);
-    std::memset(M.ioRom + 0xE000, 0x40, 0x2000);
+    std::memset(ioRom, 0, sizeof ioRom);
+    std::memset(ioRom + 0xA000, 0x60, 0x2000);
+    std::memset(ioRom + 0xE000, 0x40, 0x2000);
 }
 
-void resetIo(int clock, std::uint32_t seed) {
-    M.random += seed;
-    M.ram[0] = 0x2F;
-    M.ram[1] = 0x07;
+void C64::resetIo(Clock clock, std::uint32_t seed) {
+    random = seed;
+    ram[0] = 0x2F;
+    ram[1] = 0x07;
     updateBankFlags();
 
-    const bool ntsc = clock == 2;
-    M.ram[0x02A6] = ntsc ? 0 : 1;
-    put16(M.io, 0xDC04, ntsc ? 17045 : 16421);
-    M.io[0xD019] = 0xFF;
+    const bool ntsc = clock == Clock::Ntsc;
+    ram[0x02A6] = ntsc ? 0 : 1;
+    put16(io, 0xDC04, ntsc ? 17045 : 16421);
+    io[0xD019] = 0xFF;
 
     // KERNAL vectors: IRQ $EA31, BRK $FE66, NMI $FE47.
     static constexpr std::uint8_t kVectors[] = {0x31, 0xEA, 0x66, 0xFE, 0x47, 0xFE};
-    std::memcpy(M.ram + 0x0314, kVectors, sizeof kVectors);
-    if (M.memoryMode == kMemoryRomless) {
+    std::memcpy(ram + 0x0314, kVectors, sizeof kVectors);
+    if (memoryMode == MemoryMode::Romless) {
         // JMP ($0314) at $FF48, reached through the IRQ vector below.
-        M.ram[0xFF48] = 0x6C;
-        put16(M.ram, 0xFF49, 0x0314);
-        put16(M.ram, 0xFFFA, 0xFFF8);
+        ram[0xFF48] = 0x6C;
+        put16(ram, 0xFF49, 0x0314);
+        put16(ram, 0xFFFA, 0xFFF8);
     } else {
-        put16(M.ram, 0xFFFA, 0xFE43);
-        put16(M.ram, 0xFFFC, 0xFCE2);
+        put16(ram, 0xFFFA, 0xFE43);
+        put16(ram, 0xFFFC, 0xFCE2);
     }
-    put16(M.ram, 0xFFFE, 0xFF48);
+    put16(ram, 0xFFFE, 0xFF48);
 
-    std::memset(M.io + kSidStart, 0, 0x1D);
-    M.lastSidWrite = 15;
-    M.io[0xD418] = 15;
+    std::memset(io + kSidStart, 0, 0x1D);
+    lastSidWrite = 15;
+    io[0xD418] = 15;
 }
 
-void updateBankFlags() {
-    const std::uint8_t value = M.ram[1];
-    M.basicVisible = (value & 3u) == 3u;
-    M.ioVisible = (value & 7u) > 4u;
-    M.kernalVisible = (value & 2u) != 0;
+void C64::updateBankFlags() {
+    const std::uint8_t value = ram[1];
+    basicVisible = (value & 3u) == 3u;
+    ioVisible = (value & 7u) > 4u;
+    kernalVisible = (value & 2u) != 0;
 }
 
-std::uint8_t bankValueFor(std::uint16_t address) {
-    if (M.memoryMode == kMemoryRomless) return 4;
+std::uint8_t C64::bankValueFor(std::uint16_t address) const {
+    if (memoryMode == MemoryMode::Romless) return 4;
     if (address < 0xA000) return 7;
     if (address < kIoStart) return 6;
     if (address < kIoEnd) return 4;

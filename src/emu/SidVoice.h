@@ -3,6 +3,7 @@
 
 namespace notecast::emu {
 
+struct EnvelopeTables;
 struct SidVoice;
 // Envelope phase operation, run once per output sample; returns the
 // amplitude value for the audio path (the conversion reads envLevel instead).
@@ -30,6 +31,10 @@ struct SidVoice {
     std::uint8_t envLevel = 0;
     std::uint8_t sustainLevel = 0;
     std::uint8_t holdCount = 0;
+    // The generator's tables (the machine's) and the chip's master volume,
+    // which only the audio path's output value depends on.
+    const EnvelopeTables* tables = nullptr;
+    std::uint8_t masterVolume = 15;
 };
 
 // Envelope phase codes (envState).
@@ -43,17 +48,5 @@ constexpr std::uint8_t kEnvLoweredSustainDecay = 12;
 constexpr std::uint8_t kEnvSilent = 14;
 constexpr std::uint8_t kEnvAttackAfterHold = 16;
 constexpr std::uint8_t kEnvNewRates = 0x20;
-
-// The tables of the envelope generator, built for one output sample rate.
-void buildTables(std::uint32_t sampleRate, bool nonLinearOutput);
-// Envelope silent, counter, step and level 0.
-void resetEnvelope(SidVoice& voice);
-// The phase operation for a phase code (envState >> 1 indexes the table).
-EnvelopePhase phaseForState(std::uint8_t envState);
-// Links the three voices of the machine into their ring and resets them.
-void resetVoices(SidVoice (&voices)[3]);
-// SID master volume (0-15, register $D418 bits 0-3) that scales the value the
-// phase operations return for the audio path.
-void setMasterVolume(std::uint8_t volume);
 
 } // namespace notecast::emu

@@ -87,7 +87,7 @@ int convertTune(SidTune& tune, RunOptions& run, std::istream& in, std::ostream& 
     }
     out << "Setting song : " << info.currentSong << " out of " << info.songCount
         << " (default = " << info.startSong << ")" << std::endl;
-    if (run.settings.verbose) {
+    if (run.verbose) {
         out << "Song speed   : " << (info.speedText != nullptr ? info.speedText : "") << std::endl;
         out << "Song length  : " << run.settings.playSeconds << " seconds will be processed."
             << std::endl;

@@ -49,7 +49,7 @@ int runSteps(int argc, char** argv, std::istream& in, std::ostream& out, std::os
         printHelpPage(out, HelpPage::Usage);
         return -1;
     }
-    if (run.settings.verbose) echoSettings(out, run.settings);
+    if (run.verbose) echoSettings(out, run.settings);
 
     SidTune tune(run.inputFile.c_str());
     const SidTuneInfo info = tune.getInfo();
@@ -58,9 +58,10 @@ int runSteps(int argc, char** argv, std::istream& in, std::ostream& out, std::os
         return -1;
     }
     if (run.songNumber == 0) run.songNumber = info.startSong;
-    settlePlayingTime(database, databaseLoaded, tune, run.songNumber, run.settings, out, err);
+    settlePlayingTime(database, databaseLoaded, tune, run.songNumber, run.verbose, run.settings,
+                      out, err);
     if (run.settings.playSeconds == 0) run.settings.playSeconds = kDefaultPlaySeconds;
-    printTuneInfo(out, info, run.settings.verbose);
+    printTuneInfo(out, info, run.verbose);
 
     return convertTune(tune, run, in, out, err);
 }

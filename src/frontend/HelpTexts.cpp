@@ -1,12 +1,14 @@
 #include "frontend/HelpTexts.h"
 
+#include "Version.h"
+
 #include <ostream>
 
 namespace notecast {
 
 namespace {
 
-constexpr const char* kVersion = "0.17.7";
+constexpr const char* kVersion = NOTECAST_VERSION;
 
 // Every option line starts with a five-character marker column.
 constexpr const char* kAnyMode = "     ";

@@ -21,12 +21,12 @@ RunOptions readOptions(const CommandLine& cl) {
 
     // The order matters: a prefix test sets a flag value that the value
     // pattern evaluated after it may refine (-if then -if%d, -p2n then -p2n%d).
-    s.verbose = cl.hasOption("-v");
+    run.verbose = cl.hasOption("-v");
     s.alwaysShowNotes = cl.hasOption("-an");
     s.englishNotes = cl.hasOption("-eng");
     s.hideFrequency = cl.hasOption("-ifdisp");
-    s.timeFormat = cl.hasPrefix("-cake") ? 0 : 1;
-    s.outputMode = cl.hasPrefix("-2txt") ? 1 : 0;
+    s.timeFormat = cl.hasPrefix("-cake") ? TimeFormat::Frames : TimeFormat::Hundredths;
+    s.outputMode = cl.hasPrefix("-2txt") ? OutputMode::Text : OutputMode::Midi;
     cl.getValue("-ps%d", s.pitchBendRange);
     s.autoTempo = !cl.hasPrefix("-bpm");
     cl.getValue("-bpm%d", s.tempoBpm);

@@ -1,5 +1,5 @@
 #pragma once
-#include "frontend/ConverterSettings.h"
+#include "convert/ConverterSettings.h"
 
 #include <cstdint>
 #include <string>
@@ -12,6 +12,7 @@ class CommandLine;
 // conversion plus the values the driver keeps for itself.
 struct RunOptions {
     ConverterSettings settings;
+    bool verbose = false;
     std::int32_t songNumber = 0;      // 0: the tune's own start song
     bool outputInWorkingDirectory = false;
     std::string inputFile;

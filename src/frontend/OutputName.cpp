@@ -3,7 +3,7 @@
 namespace notecast {
 
 std::string defaultOutputName(const std::string& inputFile, std::int32_t songNumber,
-                              bool outputInWorkingDirectory, std::int32_t outputMode) {
+                              bool outputInWorkingDirectory, OutputMode outputMode) {
     std::string name = inputFile;
     const std::size_t separator = name.find_last_of("\\/");
     std::size_t nameStart = 0;
@@ -21,7 +21,7 @@ std::string defaultOutputName(const std::string& inputFile, std::int32_t songNum
 
     name += "_subtune";
     name += std::to_string(songNumber);
-    name += outputMode == 1 ? ".txt" : ".mid";
+    name += outputMode == OutputMode::Text ? ".txt" : ".mid";
     return name;
 }
 

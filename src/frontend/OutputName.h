@@ -1,4 +1,6 @@
 #pragma once
+#include "convert/ConverterSettings.h"
+
 #include <cstdint>
 #include <string>
 
@@ -6,10 +8,10 @@ namespace notecast {
 
 // The output file name used when the command line gives none: the input
 // file name without its extension, "_subtune" and the song number, then
-// ".txt" for the text dump (outputMode 1) or ".mid". Both "\" and "/"
+// ".txt" for the text dump (OutputMode::Text) or ".mid". Both "\" and "/"
 // separate directories. With outputInWorkingDirectory the directory part is
 // dropped, so the file is created in the working directory.
 std::string defaultOutputName(const std::string& inputFile, std::int32_t songNumber,
-                              bool outputInWorkingDirectory, std::int32_t outputMode);
+                              bool outputInWorkingDirectory, OutputMode outputMode);
 
 } // namespace notecast

@@ -1,6 +1,6 @@
 #include "frontend/PlayingTime.h"
 
-#include "frontend/ConverterSettings.h"
+#include "convert/ConverterSettings.h"
 #include "tune/SidTune.h"
 #include "tune/SongLengthDB.h"
 
@@ -31,12 +31,13 @@ bool loadSongLengths(SongLengthDB& database, const char* argument0) {
 }
 
 void settlePlayingTime(SongLengthDB& database, bool loaded, SidTune& tune, int songNumber,
-                       ConverterSettings& settings, std::ostream& out, std::ostream& err) {
+                       bool verbose, ConverterSettings& settings, std::ostream& out,
+                       std::ostream& err) {
     if (!loaded) {
-        if (settings.verbose) err << database.statusText() << std::endl;
+        if (verbose) err << database.statusText() << std::endl;
         return;
     }
-    if (settings.verbose) out << "MD5 checksum : " << fingerprintKey(tune) << std::endl;
+    if (verbose) out << "MD5 checksum : " << fingerprintKey(tune) << std::endl;
 
     // By the fingerprint, or by the whole file for the other database form.
     std::uint32_t seconds = 0;

@@ -24,6 +24,7 @@ bool loadSongLengths(SongLengthDB& database, const char* argument0);
 // second, becomes the playing time unless one was given. Without a database
 // a verbose run reports why on err.
 void settlePlayingTime(SongLengthDB& database, bool loaded, SidTune& tune, int songNumber,
-                       ConverterSettings& settings, std::ostream& out, std::ostream& err);
+                       bool verbose, ConverterSettings& settings, std::ostream& out,
+                       std::ostream& err);
 
 } // namespace notecast

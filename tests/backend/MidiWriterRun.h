@@ -16,7 +16,7 @@ namespace notecast::test {
 // (5000 microseconds per tick, a 20 ms frame is 4 ticks), instrument 0 on
 // voice v plays on channel v, voices gated with a pulse wave at full level.
 struct MidiWriterRun {
-    ConverterSettings settings;
+    WriterSettings settings;
     ChannelMap channels;
     Instrument instrument;  // handed with every gateOn
     std::unique_ptr<MidiFileWriter> writer;

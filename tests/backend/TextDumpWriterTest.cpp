@@ -62,14 +62,13 @@ const std::string kHeader =
 
 class TextDumpTest : public ::testing::Test {
 protected:
-    ConverterSettings settings;
+    WriterSettings settings;
     int cutoff = 0x7F0, resonance = 15, routing = 5, mode = 0x10;  // L__ 1_3 7f0 f
 
-    TextDumpTest() { settings.outputMode = 1; }
 
     std::string header() const {
         std::string h = kHeader;
-        if (settings.timeFormat == 0)
+        if (settings.timeFormat == TimeFormat::Frames)
             h.replace(h.find("minute:second.hundredth"), 23, "minute:second.frame");
         return h;
     }
@@ -126,7 +125,7 @@ using Column = std::vector<std::string>;
 
 TEST_F(TextDumpTest, HeaderBlockNoWarningsAndUncreatableFiles) {
     EXPECT_EQ(dump({}), kHeader);
-    settings.timeFormat = 0;
+    settings.timeFormat = TimeFormat::Frames;
     EXPECT_EQ(dump({}), header());
 
     TextDumpWriter w(settings);
@@ -142,7 +141,7 @@ TEST_F(TextDumpTest, TimeColumnRoundsAndCarries) {
         {0, 4999, "00:00.00"},      {0, 5000, "00:00.01"},     {119, 996000, "02:00.00"},
         {59, 995000, "01:00.00"},   {6000, 0, "100:00.00"}};
     for (auto [s, us, text] : hundredths) EXPECT_EQ(timeColumn(s, us), text);
-    settings.timeFormat = 0;
+    settings.timeFormat = TimeFormat::Frames;
     const std::tuple<std::uint32_t, std::uint32_t, const char*> frames[] = {
         {12, 330000, "00:12.09"}, {12, 995000, "00:13.00"}, {12, 985000, "00:12.29"}};
     for (auto [s, us, text] : frames) EXPECT_EQ(timeColumn(s, us), text);

@@ -39,7 +39,7 @@ TEST(AllTunes, ConvertToText) {
         ASSERT_TRUE(tune.status()) << tune.getInfo().statusText;
         // With envelopes and samples: every path of the replay.
         ConverterSettings settings;
-        settings.outputMode = 1;
+        settings.outputMode = OutputMode::Text;
         settings.playSeconds = kSeconds;
         settings.envelopeEmulation = true;
         settings.captureSamples = true;

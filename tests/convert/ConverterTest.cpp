@@ -52,7 +52,7 @@ protected:
     RecordingProgress progress;
 
     ConverterTest() {
-        settings.outputMode = 1;
+        settings.outputMode = OutputMode::Text;
         settings.playSeconds = 1;
     }
 

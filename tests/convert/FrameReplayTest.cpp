@@ -70,7 +70,7 @@ protected:
 
     Calls replay(const std::vector<Frame>& frames, int voice = -1) {
         test::RecordingBackEnd out(settings);
-        FrameReplay replay(out, settings, instruments);
+        FrameReplay replay(out, engine.machine(), settings, instruments);
         std::uint32_t us = 0;
         for (const Frame& frame : frames) {
             FrameSnapshot f = frame.f;

@@ -310,7 +310,7 @@ protected:
     void convert(SidTune& tune, Rng& rng) {
         ConverterSettings settings;
         const bool text = rng.chance(2);
-        settings.outputMode = text ? 1 : 0;
+        settings.outputMode = text ? OutputMode::Text : OutputMode::Midi;
         settings.playSeconds = rng.chance(4) ? 2 : 1;
         settings.envelopeEmulation = rng.chance(3), settings.captureSamples = rng.chance(3);
         settings.ntscClock = rng.chance(4);

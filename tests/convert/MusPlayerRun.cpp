@@ -22,7 +22,7 @@ MusRun runMus(const std::vector<std::uint8_t>& file, int frames) {
     run.loaded = true;
     run.initAddress = tune.getInfo().initAddress;
     run.irqAddress = tune.getInfo().irqAddress;
-    emu::C64& c64 = emu::machine();
+    emu::C64& c64 = engine.machine();
     run.initTimer = static_cast<std::uint16_t>(c64.io[0xDC04] | (c64.io[0xDC05] << 8));
     for (int f = 0; f < frames; ++f) {
         engine.playCall();

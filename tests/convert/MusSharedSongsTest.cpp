@@ -123,7 +123,7 @@ TEST_P(MusSharedSong, ConvertsToMidiAndTextDump) {
 
     ConverterSettings settings;
     settings.playSeconds = 30;
-    for (auto [mode, name] : {std::pair{0, "song.mid"}, std::pair{1, "song.txt"}}) {
+    for (auto [mode, name] : {std::pair{OutputMode::Midi, "song.mid"}, std::pair{OutputMode::Text, "song.txt"}}) {
         settings.outputMode = mode;
         Converter converter;
         converter.configure(settings);

@@ -12,7 +12,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<std::uint8_t> convert(const fs::path& input, const fs::path& output, int mode) {
+std::vector<std::uint8_t> convert(const fs::path& input, const fs::path& output, OutputMode mode) {
     SidTune tune(input.string().c_str());
     EXPECT_TRUE(tune.status()) << tune.getInfo().statusText;
     ConverterSettings settings;
@@ -36,7 +36,7 @@ TEST(PackedTunes, ConvertExactlyLikeTheirOriginals) {
         if (packed.extension() != ".pp" || packed.stem().extension() != ".sid") continue;
         SCOPED_TRACE(packed.filename().string());
         const fs::path original = test::sharedFile("psid/" + packed.stem().string());
-        for (int mode : {0, 1}) {
+        for (OutputMode mode : {OutputMode::Midi, OutputMode::Text}) {
             const auto fromPacked = convert(packed, dir / "packed.out", mode);
             EXPECT_FALSE(fromPacked.empty());
             EXPECT_EQ(fromPacked, convert(original, dir / "original.out", mode));

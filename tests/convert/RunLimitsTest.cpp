@@ -17,8 +17,8 @@ TEST(ConverterRunLimits, AFullDeviceIsReportedForBothWriters) {
     test::PsidBuilder psid;
     psid.code = {0x60, 0x60, 0x60, 0x60};  // init and play: RTS
     const auto bytes = psid.build();
-    for (int mode : {0, 1}) {
-        SCOPED_TRACE(mode == 1 ? "text dump" : "MIDI file");
+    for (OutputMode mode : {OutputMode::Midi, OutputMode::Text}) {
+        SCOPED_TRACE(mode == OutputMode::Text ? "text dump" : "MIDI file");
         SidTune tune(bytes.data(), bytes.size());
         ASSERT_TRUE(tune.status());
         ConverterSettings settings;
@@ -53,15 +53,15 @@ TEST(ConverterRunLimits, EndlessPlayAtTheFastestTimerStaysBounded) {
     SidTune tune(bytes.data(), bytes.size());
     ASSERT_TRUE(tune.status());
     ConverterSettings settings;
-    settings.outputMode = 1;
+    settings.outputMode = OutputMode::Text;
     settings.playSeconds = 1;
     Converter converter;
     converter.configure(settings);
     converter.initSong(tune, 1);
-    const std::uint64_t before = emu::machine().instructionsExecuted;
+    const std::uint64_t before = converter.machine().instructionsExecuted;
     converter.run((test::scratchDir("run-limits") / "endless.txt").string(), true, nullptr);
     EXPECT_GT(converter.stoppedPlayCalls(), 60000u);
-    EXPECT_LT(emu::machine().instructionsExecuted - before, 10'000'000u);
+    EXPECT_LT(converter.machine().instructionsExecuted - before, 10'000'000u);
 }
 
 } // namespace

@@ -116,7 +116,7 @@ TEST_P(TraceComparison, RegistersAndDumpColumnsAgreeFrameByFrame) {
     {
         Converter converter;
         ConverterSettings settings;
-        settings.outputMode = 1;
+        settings.outputMode = OutputMode::Text;
         settings.playSeconds = 60;
         converter.configure(settings);
         converter.initSong(tune, song);

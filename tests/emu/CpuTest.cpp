@@ -12,7 +12,7 @@ using test::poke;
 constexpr std::uint32_t kBudget = 10'000;
 
 RunResult run(std::uint16_t start, std::uint8_t bank = 7, std::uint8_t a = 0) {
-    return runRoutine(start, bank, a, 0, 0, kBudget);
+    return test::currentMachine()->runRoutine(start, bank, a, 0, 0, kBudget);
 }
 
 // --- how a call begins and ends ---------------------------------------------
@@ -22,7 +22,7 @@ TEST(CpuCallRules, CallSetsUpRegistersAndBankByMemoryMode) {
     poke(0x1000, {0x08, 0x68, 0x8D, 0x00, 0x20, 0x60});  // PHP, PLA, STA $2000, RTS
     m.cpu.sr = 0xFF;
     m.gateSet[4] = m.gateCleared[11] = true;
-    EXPECT_EQ(runRoutine(0x1000, 6, 0x11, 0x22, 0x33, kBudget), RunResult::Returned);
+    EXPECT_EQ(test::currentMachine()->runRoutine(0x1000, 6, 0x11, 0x22, 0x33, kBudget), RunResult::Returned);
     EXPECT_EQ(peek(0x2000), 0x20);  // all flags clear
     EXPECT_EQ(m.cpu.x, 0x22);
     EXPECT_EQ(m.cpu.y, 0x33);
@@ -31,10 +31,10 @@ TEST(CpuCallRules, CallSetsUpRegistersAndBankByMemoryMode) {
     EXPECT_FALSE(m.basicVisible);
     EXPECT_FALSE(m.gateSet[4] || m.gateCleared[11]);
 
-    freshMachine(kMemoryRomless);
+    freshMachine(MemoryMode::Romless);
     m.ram[1] = 0x37;
     poke(0x1000, {0x60});
-    runRoutine(0x1000, 5, 0x11, 0x22, 0x33, kBudget);
+    test::currentMachine()->runRoutine(0x1000, 5, 0x11, 0x22, 0x33, kBudget);
     EXPECT_EQ(m.cpu.a, 0x11);
     EXPECT_EQ(m.cpu.x, 0);
     EXPECT_EQ(m.cpu.y, 0);
@@ -101,7 +101,7 @@ TEST(CpuCallRules, StackLeavingItsPage) {
 }
 
 TEST(CpuCallRules, CodeRunningOffTheEndOfMemoryEndsTheCall) {
-    C64& m = freshMachine(kMemoryRomless);
+    C64& m = freshMachine(MemoryMode::Romless);
     poke(0xFFFE, {0xAD, 0x34});  // LDA $1234: high operand byte wraps to $0000
     m.ram[0] = 0x12;
     m.ram[0x1234] = 0x77;
@@ -112,21 +112,21 @@ TEST(CpuCallRules, CodeRunningOffTheEndOfMemoryEndsTheCall) {
 TEST(CpuBudget, StopsAfterExactlyTheBudgetAndTheNextCallRunsNormally) {
     C64& m = freshMachine();
     poke(0x1000, {0xE8, 0xE8, 0xE8, 0xE8, 0xE8, 0xE8, 0x60});  // INX x6, RTS
-    EXPECT_EQ(runRoutine(0x1000, 7, 0, 0, 0, 5), RunResult::Stopped);
+    EXPECT_EQ(test::currentMachine()->runRoutine(0x1000, 7, 0, 0, 0, 5), RunResult::Stopped);
     EXPECT_EQ(m.cpu.x, 5);
     EXPECT_EQ(m.cpu.pc, 0x1005);
-    EXPECT_EQ(execute(1), RunResult::Stopped);
-    EXPECT_EQ(execute(kBudget), RunResult::Returned);
+    EXPECT_EQ(test::currentMachine()->execute(1), RunResult::Stopped);
+    EXPECT_EQ(test::currentMachine()->execute(kBudget), RunResult::Returned);
     EXPECT_EQ(m.cpu.x, 6);
     EXPECT_EQ(m.instructionsExecuted, 7u);
 
     // Endless loops in init and in play.
     poke(0x1000, {0xE6, 0x02, 0x4C, 0x00, 0x10});  // INC $02, JMP $1000
     poke(0x1100, {0xA9, 0x01, 0x60});              // LDA #1, RTS
-    EXPECT_EQ(runRoutine(0x1000, 7, 0, 0, 0, kPlayBudget), RunResult::Stopped);
+    EXPECT_EQ(test::currentMachine()->runRoutine(0x1000, 7, 0, 0, 0, kPlayBudget), RunResult::Stopped);
     EXPECT_EQ(m.ram[2], static_cast<std::uint8_t>(kPlayBudget / 2));
-    EXPECT_EQ(runRoutine(0x1000, 7, 0, 0, 0, kInitBudget), RunResult::Stopped);
-    EXPECT_EQ(runRoutine(0x1100, 7, 0, 0, 0, kPlayBudget), RunResult::Returned);
+    EXPECT_EQ(test::currentMachine()->runRoutine(0x1000, 7, 0, 0, 0, kInitBudget), RunResult::Stopped);
+    EXPECT_EQ(test::currentMachine()->runRoutine(0x1100, 7, 0, 0, 0, kPlayBudget), RunResult::Returned);
     EXPECT_EQ(m.cpu.a, 1);
 }
 
@@ -134,19 +134,19 @@ TEST(CpuBudget, StopsAfterExactlyTheBudgetAndTheNextCallRunsNormally) {
 
 TEST(CpuRomJumps, JmpIntoVisibleRomEndsTheCallElseRunsRam) {
     const struct {
-        int mode;
+        MemoryMode mode;
         std::uint8_t bank;
         std::uint16_t target;
         bool ramRuns;  // false: taken as a call of ROM that returns at once
-    } cases[] = {{kMemoryBankSwitching, 7, 0xE000, false}, {kMemoryBankSwitching, 7, 0xFFF0, false},
-                 {kMemoryBankSwitching, 5, 0xE000, true},  {kMemoryBankSwitching, 7, 0xA000, false},
-                 {kMemoryBankSwitching, 6, 0xA000, true},  {kMemoryBankSwitching, 7, 0xD000, false},
-                 {kMemoryBankSwitching, 4, 0xD000, true},  {kMemoryBankSwitching, 7, 0xC000, true},
-                 {kMemoryTransparentRom, 7, 0xA000, true}, {kMemoryTransparentRom, 7, 0xD000, false},
-                 {kMemoryTransparentRom, 5, 0xE000, true}, {kMemoryRomless, 7, 0xE000, true}};
+    } cases[] = {{MemoryMode::BankSwitching, 7, 0xE000, false}, {MemoryMode::BankSwitching, 7, 0xFFF0, false},
+                 {MemoryMode::BankSwitching, 5, 0xE000, true},  {MemoryMode::BankSwitching, 7, 0xA000, false},
+                 {MemoryMode::BankSwitching, 6, 0xA000, true},  {MemoryMode::BankSwitching, 7, 0xD000, false},
+                 {MemoryMode::BankSwitching, 4, 0xD000, true},  {MemoryMode::BankSwitching, 7, 0xC000, true},
+                 {MemoryMode::TransparentRom, 7, 0xA000, true}, {MemoryMode::TransparentRom, 7, 0xD000, false},
+                 {MemoryMode::TransparentRom, 5, 0xE000, true}, {MemoryMode::Romless, 7, 0xE000, true}};
     // The routine stores 1 and jumps; the RAM at the target stores 2.
     for (const auto& c : cases) {
-        SCOPED_TRACE(::testing::Message() << "mode " << c.mode << " bank " << int(c.bank) << " $"
+        SCOPED_TRACE(::testing::Message() << "mode " << static_cast<int>(c.mode) << " bank " << int(c.bank) << " $"
                                           << std::hex << c.target);
         freshMachine(c.mode);
         poke(0x1000, {0xA9, 0x01, 0x8D, 0x00, 0x20,  // LDA #1, STA $2000, JMP target
@@ -268,7 +268,7 @@ TEST(CpuUndocumented, UnstableOpcodesFollowTheirDefinedRules) {
         m.ram[0x20FF] = 0xFF;
         if (c.stored) m.ram[c.stored] = 0xEE;
         poke(0x1000, c.code);
-        EXPECT_EQ(runRoutine(0x1000, 7, 0xF3, 0x5E, 0x04, c.instructions), RunResult::Stopped);
+        EXPECT_EQ(test::currentMachine()->runRoutine(0x1000, 7, 0xF3, 0x5E, 0x04, c.instructions), RunResult::Stopped);
         EXPECT_EQ(m.cpu.pc, 0x1000 + c.code.size());
         EXPECT_EQ(m.cpu.a, c.a);
         EXPECT_EQ(m.cpu.x, c.x);

@@ -1,12 +1,12 @@
 #include "emu/EmuEngine.h"
 #include "emu/Envelope.h"
-#include "emu/SidSynth.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
 #include <functional>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -34,8 +34,13 @@ struct Field {
 };
 template <typename T>
 Field field(const char* name, T EngineConfig::*member) {
-    return {name, [member](EngineConfig& c, double v) { c.*member = static_cast<T>(v); },
-            [member](const EngineConfig& c) { return static_cast<double>(c.*member); }};
+    if constexpr (std::is_enum_v<T>) {
+        return {name, [member](EngineConfig& c, double v) { c.*member = static_cast<T>(static_cast<int>(v)); },
+                [member](const EngineConfig& c) { return static_cast<double>(static_cast<int>(c.*member)); }};
+    } else {
+        return {name, [member](EngineConfig& c, double v) { c.*member = static_cast<T>(v); },
+                [member](const EngineConfig& c) { return static_cast<double>(c.*member); }};
+    }
 }
 
 TEST_F(EngineConfigTest, EveryFieldIsCheckedAgainstItsLimits) {
@@ -95,27 +100,27 @@ TEST_F(EngineConfigTest, EveryFieldIsCheckedAgainstItsLimits) {
 TEST_F(EngineConfigTest, AnInvalidFieldDoesNotStopTheOthers) {
     EngineConfig c = engine.getConfig();
     c.frequency = 48001;
-    c.clockSpeed = 2;
+    c.clockSpeed = emu::Clock::Ntsc;
     c.forceClock = true;
     c.channels = 2;
     c.volumeMode = 66;
-    c.memoryMode = 99;
+    c.memoryMode = static_cast<emu::MemoryMode>(99);
     c.sampleScanCalls = 7;
     c.altEnvelopeCurve = false;
     EXPECT_FALSE(engine.setConfig(c));
     const EngineConfig back = engine.getConfig();
     EXPECT_EQ(back.frequency, 44100u);
-    EXPECT_EQ(back.memoryMode, 32);
-    EXPECT_EQ(back.clockSpeed, 2);
+    EXPECT_EQ(back.memoryMode, emu::MemoryMode::BankSwitching);
+    EXPECT_EQ(back.clockSpeed, emu::Clock::Ntsc);
     EXPECT_TRUE(back.forceClock);
     EXPECT_EQ(back.channels, 2);
     EXPECT_EQ(back.volumeMode, 66);
     EXPECT_EQ(back.sampleScanCalls, 7);
     EXPECT_FALSE(back.altEnvelopeCurve);
-    EXPECT_EQ(emu::envelopeTables().sampleRate, 44100u);
+    EXPECT_EQ(engine.machine().envelope.sampleRate, 44100u);
 
     EXPECT_TRUE(apply([](EngineConfig& k) { k.frequency = 22050; }));
-    EXPECT_EQ(emu::envelopeTables().sampleRate, 22050u);
+    EXPECT_EQ(engine.machine().envelope.sampleRate, 22050u);
 }
 
 TEST_F(EngineConfigTest, AutoPanningNeedsAPerVoiceVolumeMode) {
@@ -125,14 +130,14 @@ TEST_F(EngineConfigTest, AutoPanningNeedsAPerVoiceVolumeMode) {
         c.panningMode = 80;
     }));
     EXPECT_EQ(engine.getConfig().panningMode, 0);
-    EXPECT_EQ(emu::synthState().panningMode, 0);
+    EXPECT_EQ(engine.audioPath().panningMode, 0);
 
     EXPECT_TRUE(apply([](EngineConfig& c) {
         c.volumeMode = 67;
         c.panningMode = 80;
     }));
     EXPECT_EQ(engine.getConfig().panningMode, 80);
-    EXPECT_EQ(emu::synthState().panningMode, 80);
+    EXPECT_EQ(engine.audioPath().panningMode, 80);
 }
 
 TEST_F(EngineConfigTest, InvalidFilterParametersKeepAllThree) {
@@ -141,7 +146,7 @@ TEST_F(EngineConfigTest, InvalidFilterParametersKeepAllThree) {
         c.filterDivisor = 3.0f;
         c.filterOffset = 0.5f;
     }));
-    const float cutoffBefore = emu::filterTables().cutoff[1000];
+    const float cutoffBefore = engine.audioPath().filters.cutoff[1000];
     for (auto bad : {+[](EngineConfig& c) { c.filterBase = 0.5f; c.filterOffset = 0.1f; },
                      +[](EngineConfig& c) { c.filterDivisor = 0.0f; c.filterBase = 9.0f; }}) {
         EXPECT_FALSE(apply(bad));
@@ -149,12 +154,12 @@ TEST_F(EngineConfigTest, InvalidFilterParametersKeepAllThree) {
         EXPECT_EQ(back.filterBase, 2.0f);
         EXPECT_EQ(back.filterDivisor, 3.0f);
         EXPECT_EQ(back.filterOffset, 0.5f);
-        EXPECT_EQ(emu::filterTables().cutoff[1000], cutoffBefore);
+        EXPECT_EQ(engine.audioPath().filters.cutoff[1000], cutoffBefore);
     }
 }
 
 TEST_F(EngineConfigTest, VoiceVolumesNeedPerVoiceControlAndValuesInRange) {
-    const emu::VoiceLevels& voice2 = emu::synthState().voices[1];
+    const emu::VoiceLevels& voice2 = engine.audioPath().voices[1];
     EXPECT_FALSE(engine.setVoiceVolume(2, 100, 100, 256));
     ASSERT_TRUE(apply([](EngineConfig& c) { c.volumeMode = 64; }));
     EXPECT_TRUE(engine.setVoiceVolume(2, 10, 20, 256));

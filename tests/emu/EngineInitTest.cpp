@@ -1,4 +1,3 @@
-#include "emu/AmplitudeTables.h"
 #include "emu/C64.h"
 #include "emu/EmuEngine.h"
 #include "support/TestSupport.h"
@@ -14,7 +13,6 @@
 namespace notecast {
 namespace {
 
-using emu::machine;
 using Bytes = std::vector<std::uint8_t>;
 
 // Init at the load address stores A, X, Y and the bank byte; play at +$0F
@@ -48,7 +46,8 @@ protected:
         change(c);
         ASSERT_TRUE(engine.setConfig(c));
     }
-    static std::uint8_t ram(std::uint16_t address) { return machine().ram[address]; }
+    std::uint8_t ram(std::uint16_t address) { return engine.machine().ram[address]; }
+    emu::C64& machine() { return engine.machine(); }
 
     EmuEngine engine;
 };
@@ -77,24 +76,24 @@ TEST_F(EngineInitTest, ClockAndSpeedAreChosenAndWrittenBack) {
         const char* what;
         std::uint8_t flags;
         std::uint32_t speed;
-        int clockSpeed;
+        emu::Clock clockSpeed;
         bool force;
         std::uint8_t clock;
         std::uint8_t songSpeed;
         const char* text;
     };
     const Case cases[] = {
-        {"PAL VBI", 0x04, 0, 1, false, 1, 50, "50 Hz VBI (PAL)"},
-        {"PAL CIA", 0x04, 1, 1, false, 1, 60, "CIA 1 Timer A (PAL)"},
-        {"NTSC VBI", 0x08, 0, 1, false, 2, 60, "60 Hz VBI (NTSC)"},
-        {"NTSC CIA", 0x08, 1, 1, false, 2, 60, "CIA 1 Timer A (NTSC)"},
-        {"either, engine PAL", 0x0C, 0, 1, false, 1, 50, "50 Hz VBI (PAL)"},
-        {"either, engine NTSC", 0x0C, 0, 2, false, 2, 60, "60 Hz VBI (NTSC)"},
-        {"unknown, engine NTSC", 0x00, 1, 2, false, 2, 60, "CIA 1 Timer A (NTSC)"},
-        {"unknown, engine PAL", 0x00, 0, 1, false, 1, 50, "50 Hz VBI (PAL)"},
-        {"NTSC tune, engine PAL unforced", 0x08, 0, 1, false, 2, 60, "60 Hz VBI (NTSC)"},
-        {"PAL tune forced to NTSC", 0x04, 0, 2, true, 2, 60, "60 Hz VBI (NTSC)"},
-        {"NTSC tune forced to PAL", 0x08, 1, 1, true, 1, 60, "CIA 1 Timer A (PAL)"},
+        {"PAL VBI", 0x04, 0, emu::Clock::Pal, false, 1, 50, "50 Hz VBI (PAL)"},
+        {"PAL CIA", 0x04, 1, emu::Clock::Pal, false, 1, 60, "CIA 1 Timer A (PAL)"},
+        {"NTSC VBI", 0x08, 0, emu::Clock::Pal, false, 2, 60, "60 Hz VBI (NTSC)"},
+        {"NTSC CIA", 0x08, 1, emu::Clock::Pal, false, 2, 60, "CIA 1 Timer A (NTSC)"},
+        {"either, engine PAL", 0x0C, 0, emu::Clock::Pal, false, 1, 50, "50 Hz VBI (PAL)"},
+        {"either, engine NTSC", 0x0C, 0, emu::Clock::Ntsc, false, 2, 60, "60 Hz VBI (NTSC)"},
+        {"unknown, engine NTSC", 0x00, 1, emu::Clock::Ntsc, false, 2, 60, "CIA 1 Timer A (NTSC)"},
+        {"unknown, engine PAL", 0x00, 0, emu::Clock::Pal, false, 1, 50, "50 Hz VBI (PAL)"},
+        {"NTSC tune, engine PAL unforced", 0x08, 0, emu::Clock::Pal, false, 2, 60, "60 Hz VBI (NTSC)"},
+        {"PAL tune forced to NTSC", 0x04, 0, emu::Clock::Ntsc, true, 2, 60, "60 Hz VBI (NTSC)"},
+        {"NTSC tune forced to PAL", 0x08, 1, emu::Clock::Pal, true, 1, 60, "CIA 1 Timer A (PAL)"},
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(k.what);
@@ -115,11 +114,11 @@ TEST_F(EngineInitTest, ClockAndSpeedAreChosenAndWrittenBack) {
         EXPECT_STREQ(info.speedText, k.text);
 
         const bool ntsc = k.clock == 2;
-        EXPECT_EQ(machine().timing.cpuClock, ntsc ? 1022727u : 985248u);
-        EXPECT_EQ(ram(0x02A6), ntsc ? 0 : 1);
+        EXPECT_EQ(fresh.machine().timing.cpuClock, ntsc ? 1022727u : 985248u);
+        EXPECT_EQ(fresh.machine().ram[0x02A6], ntsc ? 0 : 1);
         // Vertical blank: 50 Hz PAL, and NTSC through the 60 Hz timer count.
         // CIA-timed: the timer's own rate, here the default count.
-        EXPECT_EQ(machine().timing.callsPerSecond, k.songSpeed == 50 ? 50 : 60);
+        EXPECT_EQ(fresh.machine().timing.callsPerSecond, k.songSpeed == 50 ? 50 : 60);
     }
 }
 
@@ -141,7 +140,7 @@ TEST_F(EngineInitTest, BankValueFollowsTheRoutineAddress) {
     }
 
     // The ROM-less mode runs everything on plain RAM.
-    configure([](EngineConfig& c) { c.memoryMode = 34; });
+    configure([](EngineConfig& c) { c.memoryMode = emu::MemoryMode::Romless; });
     auto tune = makeTune(recorderAt(0xE000));
     ASSERT_TRUE(engine.initSong(*tune, 1));
     EXPECT_EQ(machine().playBank, 4);
@@ -196,7 +195,7 @@ TEST_F(EngineInitTest, SampleScanSpendsItsPlayCalls) {
     auto tune = makeTune(sampleOnCall(5));
     ASSERT_TRUE(engine.initSong(*tune, 1));
     EXPECT_FALSE(engine.noSampleActivity());
-    EXPECT_EQ(emu::amplitudeTables().divisor, 4.0);
+    EXPECT_EQ(engine.audioPath().amplitude.divisor, 4.0);
     // Initialised again after the scan: fresh memory, no play call counted.
     EXPECT_EQ(ram(0x0403), 0);
     EXPECT_EQ(machine().io[0xD43D], 0);
@@ -205,20 +204,20 @@ TEST_F(EngineInitTest, SampleScanSpendsItsPlayCalls) {
     tune = makeTune(sampleOnCall(6));
     ASSERT_TRUE(engine.initSong(*tune, 1));
     EXPECT_TRUE(engine.noSampleActivity());
-    EXPECT_EQ(emu::amplitudeTables().divisor, 3.0);
+    EXPECT_EQ(engine.audioPath().amplitude.divisor, 3.0);
     EXPECT_EQ(ram(0x0403), 0);
 
     // Samples on the first call.
     tune = makeTune(sampleOnCall(1));
     ASSERT_TRUE(engine.initSong(*tune, 1));
     EXPECT_FALSE(engine.noSampleActivity());
-    EXPECT_EQ(emu::amplitudeTables().divisor, 4.0);
+    EXPECT_EQ(engine.audioPath().amplitude.divisor, 4.0);
 
     // Scanning off: no play call, and the divisor for tunes with samples.
     configure([](EngineConfig& c) { c.sampleScanCalls = 0; });
     tune = makeTune(sampleOnCall(6));
     ASSERT_TRUE(engine.initSong(*tune, 1));
-    EXPECT_EQ(emu::amplitudeTables().divisor, 4.0);
+    EXPECT_EQ(engine.audioPath().amplitude.divisor, 4.0);
 }
 
 TEST_F(EngineInitTest, RoutinesThatNeverReturnAreStopped) {
@@ -265,7 +264,7 @@ TEST_F(EngineInitTest, BuiltInPlayerTunesGetThePlayerInstalled) {
     ASSERT_TRUE(tune.status());
     ASSERT_TRUE(tune.getInfo().usesVudidazerPlayer);
     ASSERT_TRUE(engine.initSong(tune, 1));
-    EXPECT_EQ(tune.installs, 2);  // once per initialisation, scan in between
+    EXPECT_EQ(tune.installs, 1);  // no sample scan unless something asks for it
     EXPECT_EQ(ram(0x0401), 1);    // the player's entry ran, not the tune's init
     EXPECT_EQ(ram(0x0900), 0x8D);  // the tune's data is in place beside it
     EXPECT_EQ(tune.getInfo().irqAddress, 0xEA31);

@@ -10,11 +10,7 @@ namespace {
 
 class EnvelopeTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        buildTables(44100, true);
-        resetVoices(voices);
-    }
-    void TearDown() override { buildTables(44100, true); }
+    void SetUp() override { resetVoices(voices, tables); }
 
     // What the conversion run does once per frame: pick the phase by code
     // and keep the code without its change bit.
@@ -41,11 +37,12 @@ protected:
         return -1;
     }
 
+    EnvelopeTables tables;
     SidVoice voices[3];
 };
 
 TEST_F(EnvelopeTest, ReleaseCurveRunsAndItsInverse) {
-    const EnvelopeTables& t = envelopeTables();
+    const EnvelopeTables& t = tables;
     std::vector<int> positions(256, 0);
     for (std::uint32_t p = 0; p < kCurveLength; ++p) {
         ++positions[t.curve[p]];
@@ -70,19 +67,19 @@ TEST_F(EnvelopeTest, ReleaseCurveRunsAndItsInverse) {
 }
 
 TEST_F(EnvelopeTest, StepTablesFollowTheSampleRate) {
-    const EnvelopeTables& t = envelopeTables();
+    const EnvelopeTables& t = tables;
     // floor(44100 * 2.2528605 ms) = 99 samples for the fastest attack.
     EXPECT_EQ(t.attackStep[0], 168804u);
     EXPECT_EQ(t.attackStep[15], 16711680u / 344982u);
     // floor(44100 * 8.9177771 ms) = 393 samples for the fastest decay.
     EXPECT_EQ(t.decayStep[0], 102957056u / 393u);
     EXPECT_EQ(t.decayStep[15], 102957056u / 1059203u);
-    buildTables(4000, false);
+    buildTables(tables, 4000, false);
     EXPECT_EQ(t.attackStep[0], 16711680u / 9u);
     EXPECT_EQ(t.decayStep[0], 102957056u / 35u);
 
     // A rate too low for even one sample of the fastest attack still moves.
-    buildTables(100, false);
+    buildTables(tables, 100, false);
     EXPECT_EQ(t.attackStep[0], 16711680u);
 }
 
@@ -96,7 +93,7 @@ TEST_F(EnvelopeTest, FastestAttackTakesAboutOneHundredSamples) {
     }
     // The 101st sample found the counter past 255: the attack is complete.
     EXPECT_EQ(v.envState, kEnvDecay);
-    EXPECT_EQ(v.envCounter, envelopeTables().decayStep[0]);
+    EXPECT_EQ(v.envCounter, tables.decayStep[0]);
 }
 
 TEST_F(EnvelopeTest, FullDecayAndReleaseTimesMatchTheTable) {
@@ -142,7 +139,7 @@ TEST_F(EnvelopeTest, GateOffDuringAttackReleasesFromTheLevelReached) {
 
     setPhase(v, kEnvStartRelease);
     v.envPhase(v);
-    const EnvelopeTables& t = envelopeTables();
+    const EnvelopeTables& t = tables;
     EXPECT_EQ(v.envLevel, t.curve[t.inverse[reached]]);
     EXPECT_LE(v.envLevel, reached);
     EXPECT_GE(v.envLevel, reached - 4);  // not from 255, not a jump down
@@ -187,7 +184,7 @@ TEST_F(EnvelopeTest, ChangedSustainLevelWhileHolding) {
     setPhase(v, kEnvSustain | kEnvNewRates);
     run(v, 100);
     EXPECT_EQ(v.envState, kEnvLoweredSustainDecay);
-    EXPECT_EQ(v.envStep, envelopeTables().decayStep[2]);
+    EXPECT_EQ(v.envStep, tables.decayStep[2]);
     EXPECT_LT(v.envLevel, 170);
     EXPECT_GT(v.envLevel, 68);
     EXPECT_GT(samplesUntil(v, 68, 5000), 0);
@@ -259,7 +256,7 @@ TEST_F(EnvelopeTest, SilentPhasesAndResets) {
 
     voices[1].control = 0x41;
     voices[1].envLevel = 99;
-    resetVoices(voices);
+    resetVoices(voices, tables);
     EXPECT_EQ(voices[1].control, 0);
     EXPECT_EQ(voices[1].envLevel, 0);
     EXPECT_EQ(voices[1].envState, kEnvSilent);

@@ -21,7 +21,7 @@ TEST(MemoryBanks, FlagsFollowTheBankRegister) {
     C64& m = freshMachine();
     for (const Row& r : rows) {
         SCOPED_TRACE(static_cast<int>(r.value));
-        m.writeData(0x0001, r.value);
+        m.write(0x0001, r.value);
         EXPECT_EQ(m.ram[1], r.value);
         EXPECT_EQ(m.basicVisible, r.basic);
         EXPECT_EQ(m.ioVisible, r.io);
@@ -33,15 +33,15 @@ TEST(MemoryBanks, BankValueDependsOnWhereTheRoutineLies) {
     freshMachine();
     const std::pair<std::uint16_t, std::uint8_t> expected[] = {
         {0x0801, 7}, {0x9FFF, 7}, {0xA000, 6}, {0xCFFF, 6}, {0xD000, 4}, {0xDFFF, 4}, {0xE000, 5}, {0xFFFF, 5}};
-    for (const auto& [address, bank] : expected) EXPECT_EQ(bankValueFor(address), bank) << address;
-    freshMachine(kMemoryRomless);
-    EXPECT_EQ(bankValueFor(0xE000), 4);
+    for (const auto& [address, bank] : expected) EXPECT_EQ(test::currentMachine()->bankValueFor(address), bank) << address;
+    freshMachine(MemoryMode::Romless);
+    EXPECT_EQ(test::currentMachine()->bankValueFor(0xE000), 4);
 }
 
 // --- memory reset -----------------------------------------------------------
 
 TEST(MemoryReset, RomHoldsReturnsAndIoDefaultsAreSet) {
-    C64& m = freshMachine(kMemoryBankSwitching, 1);
+    C64& m = freshMachine(MemoryMode::BankSwitching, Clock::Pal);
     EXPECT_EQ(m.ioRom[0xBFFF], 0x60);  // the last bytes of BASIC and KERNAL
     EXPECT_EQ(m.ioRom[0xFFFF], 0x40);
     EXPECT_EQ(m.ram[0xE000], 0x00);
@@ -58,7 +58,7 @@ TEST(MemoryReset, RomHoldsReturnsAndIoDefaultsAreSet) {
 }
 
 TEST(MemoryReset, RomlessModeGetsItsOwnVectorsAndNtscTimer) {
-    C64& m = freshMachine(kMemoryRomless, 2);
+    C64& m = freshMachine(MemoryMode::Romless, Clock::Ntsc);
     EXPECT_EQ(m.io, m.ram);
     EXPECT_EQ(m.ram[0xA000], 0x00);
     const std::pair<std::uint16_t, std::uint8_t> ram[] = {
@@ -72,7 +72,7 @@ TEST(MemoryReset, LoopsWaitingOnRasterOrTimerEnd) {
     poke(0x1000, {0xAD, 0x12, 0xD0, 0xC9, 0x80, 0xD0, 0xF9,   // LDA $D012, CMP #$80, BNE
                   0xAD, 0x04, 0xDC, 0xC9, 0x33, 0xD0, 0xF9,   // LDA $DC04, CMP #$33, BNE
                   0x60});
-    EXPECT_EQ(runRoutine(0x1000, 7, 0, 0, 0, kPlayBudget), RunResult::Returned);
+    EXPECT_EQ(test::currentMachine()->runRoutine(0x1000, 7, 0, 0, 0, kPlayBudget), RunResult::Returned);
 }
 
 // --- reads and writes by memory mode ----------------------------------------
@@ -81,41 +81,41 @@ TEST(MemoryModes, BankSwitchingShowsRomAndIoOnlyWhileVisible) {
     C64& m = freshMachine();
     m.ram[0xA000] = m.ram[0xE000] = m.ram[0xD020] = 0x11;
     m.io[0xD020] = 0x0E;
-    EXPECT_EQ(m.readData(0xA000), 0x60);
-    EXPECT_EQ(m.readData(0xE000), 0x40);
-    EXPECT_EQ(m.readData(0xD020), 0x0E);
-    m.writeData(0xA123, 0x55);  // writes under ROM land in RAM
-    m.writeData(0xE123, 0x66);
-    m.writeData(0xD021, 0x01);
+    EXPECT_EQ(m.read(0xA000), 0x60);
+    EXPECT_EQ(m.read(0xE000), 0x40);
+    EXPECT_EQ(m.read(0xD020), 0x0E);
+    m.write(0xA123, 0x55);  // writes under ROM land in RAM
+    m.write(0xE123, 0x66);
+    m.write(0xD021, 0x01);
     EXPECT_EQ(m.ram[0xA123], 0x55);
     EXPECT_EQ(m.ram[0xE123], 0x66);
     EXPECT_EQ(m.io[0xD021], 0x01);
     EXPECT_EQ(m.ram[0xD021], 0x00);
 
-    m.writeData(0x0001, 0x34);  // all RAM
-    EXPECT_EQ(m.readData(0xA000), 0x11);
-    EXPECT_EQ(m.readData(0xE000), 0x11);
-    EXPECT_EQ(m.readData(0xD020), 0x11);
-    m.writeData(0xD404, 0x41);
+    m.write(0x0001, 0x34);  // all RAM
+    EXPECT_EQ(m.read(0xA000), 0x11);
+    EXPECT_EQ(m.read(0xE000), 0x11);
+    EXPECT_EQ(m.read(0xD020), 0x11);
+    m.write(0xD404, 0x41);
     EXPECT_EQ(m.ram[0xD404], 0x41);
     EXPECT_EQ(m.io[0xD404], 0x00);
     EXPECT_FALSE(m.gateSet[4]);
 }
 
 TEST(MemoryModes, TransparentRomShowsOnlyIoAndRomlessModeIsAllRam) {
-    C64& m = freshMachine(kMemoryTransparentRom);
+    C64& m = freshMachine(MemoryMode::TransparentRom);
     m.ram[0xA000] = m.ram[0xE000] = 0x11;
     m.io[0xD020] = 0x0E;
-    EXPECT_EQ(m.readData(0xA000), 0x11);
-    EXPECT_EQ(m.readData(0xE000), 0x11);
-    EXPECT_EQ(m.readData(0xD020), 0x0E);
+    EXPECT_EQ(m.read(0xA000), 0x11);
+    EXPECT_EQ(m.read(0xE000), 0x11);
+    EXPECT_EQ(m.read(0xD020), 0x0E);
 
-    freshMachine(kMemoryRomless);
-    m.writeData(0xE000, 0x12);
-    m.writeData(0xD424, 0x41);
-    EXPECT_EQ(m.readData(0xE000), 0x12);
+    freshMachine(MemoryMode::Romless);
+    m.write(0xE000, 0x12);
+    m.write(0xD424, 0x41);
+    EXPECT_EQ(m.read(0xE000), 0x12);
     EXPECT_EQ(m.ram[0xD404], 0x41);
-    EXPECT_EQ(m.readData(0xD404), 0x41);  // no write-only registers here
+    EXPECT_EQ(m.read(0xD404), 0x41);  // no write-only registers here
     EXPECT_TRUE(m.gateSet[4]);
 }
 
@@ -123,8 +123,8 @@ TEST(MemoryModes, TransparentRomShowsOnlyIoAndRomlessModeIsAllRam) {
 
 TEST(MemorySidWindow, MirrorsFoldOntoTheChipButSampleRegistersStayApart) {
     C64& m = freshMachine();
-    m.writeData(0xD424, 0x41);  // voice 1 control through the second mirror
-    m.writeData(0xD7EB, 0x20);  // voice 2 control through the last one
+    m.write(0xD424, 0x41);  // voice 1 control through the second mirror
+    m.write(0xD7EB, 0x20);  // voice 2 control through the last one
     EXPECT_EQ(m.io[0xD404], 0x41);
     EXPECT_EQ(m.io[0xD424], 0x00);
     EXPECT_TRUE(m.gateSet[4]);
@@ -132,11 +132,11 @@ TEST(MemorySidWindow, MirrorsFoldOntoTheChipButSampleRegistersStayApart) {
     EXPECT_EQ(m.io[0xD40B], 0x20);
     EXPECT_TRUE(m.gateCleared[11]);
 
-    m.writeData(0xD41D, 0x01);
-    m.writeData(0xD43D, 0x02);
-    m.writeData(0xD51D, 0x03);
+    m.write(0xD41D, 0x01);
+    m.write(0xD43D, 0x02);
+    m.write(0xD51D, 0x03);
     EXPECT_EQ(m.io[0xD41D], 0x01);
-    EXPECT_EQ(m.readData(0xD43D), 0x02);
+    EXPECT_EQ(m.read(0xD43D), 0x02);
     EXPECT_EQ(m.io[0xD51D], 0x03);
     EXPECT_FALSE(m.gateSet[0x1D]);
 }
@@ -149,7 +149,7 @@ TEST(MemorySidWindow, GateSetAndClearedInOneCallAreBothSeen) {
                   0xA0, 0x04, 0xA9, 0x40, 0x91, 0xFB,  // STA ($FB),Y -> $D404
                   0xA2, 0x0B, 0x9D, 0x00, 0xD4,        // STA $D400,X -> $D40B
                   0x60});
-    runRoutine(0x1000, 7, 0, 0, 0, kPlayBudget);
+    test::currentMachine()->runRoutine(0x1000, 7, 0, 0, 0, kPlayBudget);
     EXPECT_TRUE(m.gateSet[4]);
     EXPECT_TRUE(m.gateCleared[4]);
     EXPECT_EQ(m.io[0xD404], 0x40);
@@ -159,15 +159,15 @@ TEST(MemorySidWindow, GateSetAndClearedInOneCallAreBothSeen) {
 
 TEST(MemorySidWindow, WriteOnlyRegistersReadTheLastSidWrite) {
     C64& m = freshMachine();
-    EXPECT_EQ(m.readData(0xD412), 15);  // the volume written at reset
-    m.writeData(0xD401, 0x99);
-    m.writeData(0xD43E, 0x77);  // a sample register is a SID write too
-    EXPECT_EQ(m.readData(0xD412), 0x77);
-    EXPECT_EQ(m.readData(0xD401), 0x77);
+    EXPECT_EQ(m.read(0xD412), 15);  // the volume written at reset
+    m.write(0xD401, 0x99);
+    m.write(0xD43E, 0x77);  // a sample register is a SID write too
+    EXPECT_EQ(m.read(0xD412), 0x77);
+    EXPECT_EQ(m.read(0xD401), 0x77);
     m.osc3 = 0x12;
     m.env3 = 0x34;
-    EXPECT_EQ(m.readData(0xD41B), 0x12);
-    EXPECT_EQ(m.readData(0xD45C), 0x34);
+    EXPECT_EQ(m.read(0xD41B), 0x12);
+    EXPECT_EQ(m.read(0xD45C), 0x34);
 }
 
 } // namespace

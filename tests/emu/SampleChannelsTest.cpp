@@ -8,7 +8,7 @@ namespace {
 using test::freshMachine;
 
 // Registers are written as a tune writes them, through the SID window.
-void set(std::uint16_t address, std::uint8_t value) { machine().writeData(address, value); }
+void set(std::uint16_t address, std::uint8_t value) { (*test::currentMachine()).write(address, value); }
 void setWord(std::uint16_t address, std::uint16_t value) {
     set(address, static_cast<std::uint8_t>(value));
     set(static_cast<std::uint16_t>(address + 1), static_cast<std::uint8_t>(value >> 8));
@@ -17,8 +17,8 @@ void setWord(std::uint16_t address, std::uint16_t value) {
 // PAL at 44100 Hz: 22.34 CPU cycles per output sample.
 C64& palMachine() {
     C64& m = freshMachine();
-    setupTiming(1, 50, 44100);
-    resetSampleChannels();
+    test::currentMachine()->setupTiming(Clock::Pal, 50, 44100);
+    test::currentMachine()->resetSampleChannels();
     return m;
 }
 
@@ -35,7 +35,7 @@ void setSample(std::uint16_t page, std::uint16_t start, std::uint16_t end, std::
 // Output samples until the channel stops (at most `limit`).
 int playUntilStopped(const SampleChannel& ch, int limit) {
     for (int n = 1; n <= limit; ++n) {
-        sampleOutput();
+        test::currentMachine()->sampleOutput();
         if (!ch.playing) return n;
     }
     return -1;
@@ -45,7 +45,7 @@ TEST(SampleChannels, SampleStartsReportsItsPeriodAndStopsAtItsEnd) {
     C64& m = palMachine();
     setSample(0xD400, 0x3000, 0x3004, 0x0100);
     set(0xD41D, 0xFF);
-    stepSampleChannels();
+    test::currentMachine()->stepSampleChannels();
     const SampleChannel& ch = m.sampleChannels[0];
     EXPECT_TRUE(ch.playing);
     EXPECT_EQ(m.sampleEvent, 0x0100);
@@ -60,7 +60,7 @@ TEST(SampleChannels, RepeatsPlayTheLoopAgainUntilCountedOutOrStopped) {
     C64& m = palMachine();
     setSample(0xD400, 0x3000, 0x3004, 0x0100, 2, 0x3002);
     set(0xD41D, 0xFE);
-    stepSampleChannels();
+    test::currentMachine()->stepSampleChannels();
     // The whole sample, then twice its second half.
     const int n = playUntilStopped(m.sampleChannels[0], 1000);
     EXPECT_GE(n, 182);
@@ -69,10 +69,10 @@ TEST(SampleChannels, RepeatsPlayTheLoopAgainUntilCountedOutOrStopped) {
 
     setSample(0xD400, 0x3000, 0x3004, 0x0100, 0xFF, 0x3003);  // without end
     set(0xD41D, 0xFC);
-    stepSampleChannels();
+    test::currentMachine()->stepSampleChannels();
     EXPECT_EQ(playUntilStopped(m.sampleChannels[0], 20000), -1);
     set(0xD41D, 0xFD);
-    stepSampleChannels();
+    test::currentMachine()->stepSampleChannels();
     EXPECT_FALSE(m.sampleChannels[0].playing);
     EXPECT_EQ(m.sampleEvent, 0);
     EXPECT_EQ(m.io[0xD41D], 0);
@@ -98,7 +98,7 @@ TEST(SampleChannels, OctaveShiftDividesThePeriodAndBadParametersStartNothing) {
         setSample(0xD400, r.start, r.end, r.period);
         set(0xD45F, r.shift);
         set(0xD41D, 0xFF);
-        stepSampleChannels();
+        test::currentMachine()->stepSampleChannels();
         EXPECT_EQ(m.sampleChannels[0].playing, r.event != 0);
         EXPECT_EQ(m.sampleEvent, r.event);
         EXPECT_EQ(m.io[0xD41D], 0);
@@ -107,7 +107,7 @@ TEST(SampleChannels, OctaveShiftDividesThePeriodAndBadParametersStartNothing) {
 
 // Tone table at $4000: entries 40, 30, 20; each period is entry * 3 + 10.
 void setTones(std::uint8_t control) {
-    C64& m = machine();
+    C64& m = (*test::currentMachine());
     m.ram[0x4000] = 40;
     m.ram[0x4001] = 30;
     m.ram[0x4002] = 20;
@@ -122,7 +122,7 @@ void setTones(std::uint8_t control) {
 TEST(SampleChannels, ToneSequenceReportsItsFirstToneAndNeedsAllItsParameters) {
     C64& m = palMachine();
     setTones(2);  // tones 2, 1, 0: periods 70, 100, 130
-    stepSampleChannels();
+    test::currentMachine()->stepSampleChannels();
     const SampleChannel& ch = m.sampleChannels[0];
     EXPECT_TRUE(ch.toneMode);
     EXPECT_EQ(m.sampleEvent, 70);
@@ -138,7 +138,7 @@ TEST(SampleChannels, ToneSequenceReportsItsFirstToneAndNeedsAllItsParameters) {
         palMachine();
         setTones(2);
         set(reg, reg == 0xD43E ? 0x10 : 0);  // level step counts only its low nibble
-        stepSampleChannels();
+        test::currentMachine()->stepSampleChannels();
         EXPECT_FALSE(ch.playing);
         EXPECT_EQ(m.sampleEvent, 0);
         EXPECT_EQ(m.io[0xD41D], 0);
@@ -148,20 +148,20 @@ TEST(SampleChannels, ToneSequenceReportsItsFirstToneAndNeedsAllItsParameters) {
 TEST(SampleChannels, SampleCommandWaitsForTheToneSequenceToEnd) {
     C64& m = palMachine();
     setTones(1);  // two tones: periods 100 and 130
-    stepSampleChannels();
+    test::currentMachine()->stepSampleChannels();
     m.sampleEventReported = true;
     // Channel 1's sample registers share addresses with the tone registers:
     // start $4000, end $0504, period $010A.
     set(0xD45E, 0x01);
     setWord(0xD41E, 0x0400);
     set(0xD41D, 0xFF);
-    stepSampleChannels();
+    test::currentMachine()->stepSampleChannels();
     EXPECT_TRUE(m.sampleChannels[0].toneMode);
     EXPECT_EQ(m.io[0xD41D], 0xFF);
     EXPECT_TRUE(m.sampleEventReported);
     int n = 0;
     while (m.sampleChannels[0].toneMode && n < 100) {
-        sampleOutput();
+        test::currentMachine()->sampleOutput();
         ++n;
     }
     EXPECT_LT(n, 100);
@@ -175,13 +175,13 @@ TEST(SampleChannels, ChannelTwoStartsAndStopsOnItsOwnRegisters) {
     C64& m = palMachine();
     setSample(0xD500, 0x5000, 0x5100, 0x0123);
     set(0xD51D, 0xFE);
-    stepSampleChannels();
+    test::currentMachine()->stepSampleChannels();
     EXPECT_TRUE(m.sampleChannels[1].playing);
     EXPECT_FALSE(m.sampleChannels[0].playing);
     EXPECT_EQ(m.sampleEvent, 0x0123);
     EXPECT_EQ(m.io[0xD51D], 0);
     set(0xD51D, 0xFD);
-    stepSampleChannels();
+    test::currentMachine()->stepSampleChannels();
     EXPECT_FALSE(m.sampleChannels[1].playing);
     EXPECT_EQ(m.sampleEvent, 0);
     // The stop is taken once: a sample started on channel 1 afterwards
@@ -189,8 +189,8 @@ TEST(SampleChannels, ChannelTwoStartsAndStopsOnItsOwnRegisters) {
     EXPECT_EQ(m.io[0xD51D], 0);
     setSample(0xD400, 0x3000, 0x3100, 0x0200);
     set(0xD41D, 0xFF);
-    stepSampleChannels();
-    stepSampleChannels();
+    test::currentMachine()->stepSampleChannels();
+    test::currentMachine()->stepSampleChannels();
     EXPECT_EQ(m.sampleEvent, 0x0200);
 }
 

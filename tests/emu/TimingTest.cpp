@@ -10,8 +10,8 @@ namespace {
 using test::freshMachine;
 
 void setCiaTimer(std::uint16_t value) {
-    machine().io[0xDC04] = static_cast<std::uint8_t>(value);
-    machine().io[0xDC05] = static_cast<std::uint8_t>(value >> 8);
+    (*test::currentMachine()).io[0xDC04] = static_cast<std::uint8_t>(value);
+    (*test::currentMachine()).io[0xDC05] = static_cast<std::uint8_t>(value >> 8);
 }
 
 TEST(TimingSetup, CallRateFromTheClockAndTheTimer) {
@@ -36,9 +36,9 @@ TEST(TimingSetup, CallRateFromTheClockAndTheTimer) {
     for (const Row& r : rows) {
         SCOPED_TRACE(::testing::Message() << "clock " << r.clock << " speed " << r.speed << " timer "
                                           << r.timer);
-        C64& m = freshMachine(kMemoryBankSwitching, r.clock);
+        C64& m = freshMachine(MemoryMode::BankSwitching, static_cast<Clock>(r.clock));
         setCiaTimer(r.timer);
-        setupTiming(r.clock, r.speed, 44100);
+        test::currentMachine()->setupTiming(static_cast<Clock>(r.clock), r.speed, 44100);
         EXPECT_EQ(m.timing.cpuClock, r.cpuClock);
         EXPECT_EQ(m.timing.cyclesPerCall, r.cycles);
         EXPECT_EQ(m.timing.callsPerSecond, r.calls);
@@ -49,13 +49,13 @@ TEST(TimingSetup, CallRateFromTheClockAndTheTimer) {
 TEST(TimingFrames, FractionOfASampleCarriesFromFrameToFrame) {
     C64& m = freshMachine();
     setCiaTimer(19000);  // 52 calls per second: 848.08 samples per call
-    setupTiming(1, 60, 44100);
+    test::currentMachine()->setupTiming(Clock::Pal, 60, 44100);
     const std::uint32_t perCall = m.timing.samplesPerCall;
     ASSERT_NE(perCall & 0xFFFFu, 0u);
     std::uint64_t total = 0;
     std::uint32_t smallest = ~0u, largest = 0;
     for (int frame = 1; frame <= 1000; ++frame) {
-        const std::uint32_t n = frameSamples();
+        const std::uint32_t n = test::currentMachine()->frameSamples();
         smallest = std::min(smallest, n);
         largest = std::max(largest, n);
         total += n;
@@ -67,37 +67,37 @@ TEST(TimingFrames, FractionOfASampleCarriesFromFrameToFrame) {
 
 TEST(TimingFrames, TimerChangesAreFollowedFrameByFrame) {
     C64& m = freshMachine();
-    setupTiming(1, 60, 44100);
-    frameSamples();
-    frameSamples();
+    test::currentMachine()->setupTiming(Clock::Pal, 60, 44100);
+    test::currentMachine()->frameSamples();
+    test::currentMachine()->frameSamples();
     const std::uint32_t carried = m.timing.sampleAccumulator;
-    rereadCiaTimer();  // unchanged: nothing happens
+    test::currentMachine()->rereadCiaTimer();  // unchanged: nothing happens
     EXPECT_EQ(m.timing.sampleAccumulator, carried);
 
     setCiaTimer(0x2000);
-    rereadCiaTimer();
+    test::currentMachine()->rereadCiaTimer();
     EXPECT_EQ(m.timing.cyclesPerCall, 0x2000);
     EXPECT_EQ(m.timing.callsPerSecond, 120);
     EXPECT_EQ(m.timing.sampleAccumulator, 0u);
-    frameSamples();
+    test::currentMachine()->frameSamples();
 
     // A timer below 16 becomes the default count once, and then stays
     // unchanged rather than restarting the sample count every frame.
     setCiaTimer(3);
-    rereadCiaTimer();
+    test::currentMachine()->rereadCiaTimer();
     EXPECT_EQ(m.timing.cyclesPerCall, 16421);
     EXPECT_EQ(m.timing.callsPerSecond, 60);
-    setupTiming(1, 60, 32000);  // 533.33 samples per call
-    frameSamples();
+    test::currentMachine()->setupTiming(Clock::Pal, 60, 32000);  // 533.33 samples per call
+    test::currentMachine()->frameSamples();
     const std::uint32_t fraction = m.timing.sampleAccumulator & 0xFFFFu;
     ASSERT_NE(fraction, 0u);
-    rereadCiaTimer();
+    test::currentMachine()->rereadCiaTimer();
     EXPECT_EQ(m.timing.sampleAccumulator & 0xFFFFu, fraction);
 
     // Vertical-blank songs do not follow the timer.
-    setupTiming(1, 50, 44100);
+    test::currentMachine()->setupTiming(Clock::Pal, 50, 44100);
     setCiaTimer(0x2000);
-    rereadCiaTimer();
+    test::currentMachine()->rereadCiaTimer();
     EXPECT_EQ(m.timing.callsPerSecond, 50);
     EXPECT_EQ(m.timing.cyclesPerCall, 19705);
 }

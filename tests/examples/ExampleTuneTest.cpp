@@ -39,7 +39,7 @@ std::vector<std::uint8_t> convert(int song, ConverterSettings settings, const st
 
 ConverterSettings textDump(std::uint32_t seconds) {
     ConverterSettings settings;
-    settings.outputMode = 1;
+    settings.outputMode = OutputMode::Text;
     settings.envelopeEmulation = true;
     settings.playSeconds = seconds;
     return settings;

@@ -75,8 +75,8 @@ TEST(Options, PrefixFlagsAndTheValuePatternsAfterThem) {
     EXPECT_EQ(run.outputFile, "out");
     ConverterSettings s = run.settings;
     EXPECT_EQ(s.playSeconds, 0u);  // -t0 counts as not given
-    EXPECT_EQ(s.outputMode, 0);
-    EXPECT_EQ(s.timeFormat, 1);
+    EXPECT_EQ(s.outputMode, OutputMode::Midi);
+    EXPECT_EQ(s.timeFormat, TimeFormat::Hundredths);
     EXPECT_TRUE(s.autoTempo);
     EXPECT_EQ(s.frequencyChangeLimit, -1);
     EXPECT_EQ(s.pitchChangeNotes, 0);
@@ -89,8 +89,8 @@ TEST(Options, PrefixFlagsAndTheValuePatternsAfterThem) {
     EXPECT_TRUE(s.captureSamples);
     EXPECT_EQ(s.sampleChannel, 10);
     EXPECT_FLOAT_EQ(s.speedScale, 1.0f);
-    EXPECT_EQ(s.timeFormat, 0);
-    EXPECT_EQ(s.outputMode, 1);
+    EXPECT_EQ(s.timeFormat, TimeFormat::Frames);
+    EXPECT_EQ(s.outputMode, OutputMode::Text);
 
     s = Arguments{"-bpm120.5", "-p2n4", "-if2", "-sam20", "-noise3"}.settings();
     EXPECT_FALSE(s.autoTempo);

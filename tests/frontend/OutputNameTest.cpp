@@ -8,17 +8,17 @@ namespace notecast {
 namespace {
 
 TEST(OutputName, SongNumberAndExtensionReplaceTheLastExtensionOnly) {
-    EXPECT_EQ(defaultOutputName("C:\\music\\tune.sid", 2, false, 0), "C:\\music\\tune_subtune2.mid");
-    EXPECT_EQ(defaultOutputName("C:\\music\\tune.sid", 2, true, 0), "tune_subtune2.mid");
-    EXPECT_EQ(defaultOutputName("C:\\music\\tune.sid", 2, false, 1), "C:\\music\\tune_subtune2.txt");
-    EXPECT_EQ(defaultOutputName("/home/me/tunes/tune.sid", 1, true, 1), "tune_subtune1.txt");
-    EXPECT_EQ(defaultOutputName("tune", 1, false, 0), "tune_subtune1.mid");
-    EXPECT_EQ(defaultOutputName("tune.old.sid", 99, true, 0), "tune.old_subtune99.mid");
+    EXPECT_EQ(defaultOutputName("C:\\music\\tune.sid", 2, false, OutputMode::Midi), "C:\\music\\tune_subtune2.mid");
+    EXPECT_EQ(defaultOutputName("C:\\music\\tune.sid", 2, true, OutputMode::Midi), "tune_subtune2.mid");
+    EXPECT_EQ(defaultOutputName("C:\\music\\tune.sid", 2, false, OutputMode::Text), "C:\\music\\tune_subtune2.txt");
+    EXPECT_EQ(defaultOutputName("/home/me/tunes/tune.sid", 1, true, OutputMode::Text), "tune_subtune1.txt");
+    EXPECT_EQ(defaultOutputName("tune", 1, false, OutputMode::Midi), "tune_subtune1.mid");
+    EXPECT_EQ(defaultOutputName("tune.old.sid", 99, true, OutputMode::Midi), "tune.old_subtune99.mid");
     // Dots in directory names do not cut the path.
-    EXPECT_EQ(defaultOutputName("dir.old\\tune", 1, false, 0), "dir.old\\tune_subtune1.mid");
-    EXPECT_EQ(defaultOutputName("./tune", 1, false, 0), "./tune_subtune1.mid");
-    EXPECT_EQ(defaultOutputName("../v1.2/tune", 3, false, 0), "../v1.2/tune_subtune3.mid");
-    EXPECT_EQ(defaultOutputName("../v1.2/tune.sid", 3, true, 0), "tune_subtune3.mid");
+    EXPECT_EQ(defaultOutputName("dir.old\\tune", 1, false, OutputMode::Midi), "dir.old\\tune_subtune1.mid");
+    EXPECT_EQ(defaultOutputName("./tune", 1, false, OutputMode::Midi), "./tune_subtune1.mid");
+    EXPECT_EQ(defaultOutputName("../v1.2/tune", 3, false, OutputMode::Midi), "../v1.2/tune_subtune3.mid");
+    EXPECT_EQ(defaultOutputName("../v1.2/tune.sid", 3, true, OutputMode::Midi), "tune_subtune3.mid");
 }
 
 TEST(SongLengthCandidates, BesideTheProgramThenTheWorkingDirectory) {

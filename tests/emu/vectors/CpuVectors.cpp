@@ -15,6 +15,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <iostream>
 #include <optional>
 #include <sstream>
@@ -113,8 +114,8 @@ bool parseCase(const std::string& line, Case& c) {
 }
 
 // Plain RAM behind every data access: no ROM, no I/O, no SID window.
-std::uint8_t plainRead(std::uint16_t address) { return machine().ram[address]; }
-void plainWrite(std::uint16_t address, std::uint8_t value) { machine().ram[address] = value; }
+std::uint8_t plainRead(C64& m, std::uint16_t address) { return m.ram[address]; }
+void plainWrite(C64& m, std::uint16_t address, std::uint8_t value) { m.ram[address] = value; }
 
 std::string hex(unsigned v, int digits) {
     char buf[8];
@@ -128,8 +129,7 @@ std::string describe(const Registers& r) {
 }
 
 // Runs one case; returns an empty string when it passes, else what differed.
-std::string runCase(const Case& c) {
-    C64& m = machine();
+std::string runCase(C64& m, const Case& c) {
     std::memset(m.ram, 0, sizeof m.ram);
     for (const Poke& p : c.ramBefore) m.ram[p.address] = p.value;
     m.cpu.pc = static_cast<std::uint16_t>(c.before.pc);
@@ -141,7 +141,7 @@ std::string runCase(const Case& c) {
     // reference always pushes it set.
     m.cpu.sr = static_cast<std::uint8_t>(c.before.p | 0x10);
     m.cpu.stackInRange = true;
-    execute(1);
+    m.execute(1);
 
     const Registers got{m.cpu.pc, m.cpu.sp & 0xFFu, m.cpu.a, m.cpu.x, m.cpu.y, m.cpu.sr};
     std::string diff;
@@ -193,10 +193,10 @@ int main(int argc, char** argv) {
 
     // The memory mode without ROM supplies the jump handlers; the data
     // accesses get plain RAM.
-    resetMachine();
-    installMemoryMode(kMemoryRomless);
-    machine().readData = plainRead;
-    machine().writeData = plainWrite;
+    auto machine = std::make_unique<C64>();
+    machine->installMemoryMode(MemoryMode::Romless);
+    machine->readData = plainRead;
+    machine->writeData = plainWrite;
 
     unsigned passed = 0, failed = 0;
     for (const fs::path& file : files) {
@@ -212,7 +212,7 @@ int main(int argc, char** argv) {
                 ++failed;
                 continue;
             }
-            const std::string diff = runCase(c);
+            const std::string diff = runCase(*machine, c);
             if (diff.empty()) {
                 ++passed;
             } else {
