@@ -29,10 +29,12 @@ void walk(const fs::path& folder, const fs::path& root, std::vector<BatchCandida
         const fs::path& path = it->path();
         std::error_code statusError;
         const bool link = it->is_symlink(statusError);
-        if (!link && it->is_directory(statusError)) {
+        const fs::file_status target = fs::status(path, statusError);
+        if (!link && fs::is_directory(target)) {
             walk(path, root, found);
-        } else if (fs::is_regular_file(path, statusError)) {
-            // Files only (a link to one counts): pipes and devices could block a read.
+        } else if (fs::is_regular_file(target) || (link && !fs::exists(target))) {
+            // Files, and links that lead to one or to nothing (the loader
+            // reports those); pipes and devices could block a read.
             found.push_back({path.string(), path.lexically_relative(root).string(), false, {}});
         }
     }
