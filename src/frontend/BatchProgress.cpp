@@ -32,6 +32,16 @@ std::string BatchProgress::describe(const BatchCounts& c, double elapsed) {
     return text;
 }
 
+void BatchProgress::searching(std::size_t filesDone, std::size_t files, double elapsed) {
+    if (!terminal_ || (lastSearch_ >= 0.0 && elapsed - lastSearch_ < kTerminalInterval)) return;
+    lastSearch_ = elapsed;
+    err_ << "\rSearching    : " << filesDone << "/" << files << " files\033[K" << std::flush;
+}
+
+void BatchProgress::searched() {
+    if (terminal_ && lastSearch_ >= 0.0) err_ << "\r\033[K" << std::flush;
+}
+
 void BatchProgress::show(const BatchCounts& counts, double elapsed) {
     if (terminal_) {
         if (lastShown_ >= 0.0 && elapsed - lastShown_ < kTerminalInterval) return;

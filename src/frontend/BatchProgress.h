@@ -22,6 +22,11 @@ struct BatchCounts {
 class BatchProgress {
 public:
     BatchProgress(std::ostream& err, bool terminal);
+    // While the inputs are looked at: files looked at so far, on a terminal
+    // only (the conversions' display replaces it).
+    void searching(std::size_t filesDone, std::size_t files, double elapsed);
+    // Clears that line.
+    void searched();
     // elapsed: seconds since the conversions began.
     void show(const BatchCounts& counts, double elapsed);
     // The last state, on a line of its own.
@@ -34,6 +39,7 @@ public:
 private:
     std::ostream& err_;
     bool terminal_;
+    double lastSearch_ = -1.0;
     double lastShown_ = -1.0;
     int tenthsShown_ = 0;
 };

@@ -30,6 +30,8 @@ using Clock = std::chrono::steady_clock;
 
 constexpr std::uint32_t kDefaultPlaySeconds = 90;
 constexpr auto kTickInterval = std::chrono::milliseconds(200);
+// More threads than this gain nothing on any machine and cost memory.
+constexpr std::int32_t kMaxJobs = 256;
 
 std::string identity(const std::string& path) {
     std::error_code ec;
@@ -77,11 +79,18 @@ int runBatch(const RunOptions& run, const char* argument0, std::ostream& out, st
     // Look at every file; the loading is the costly part, so it runs in parallel too.
     const std::vector<BatchCandidate> candidates = findCandidates(options.inputs);
     std::vector<BatchInput> examined(candidates.size());
-    const unsigned threads = options.jobs > 0 ? static_cast<unsigned>(options.jobs) : processorCount();
+    const unsigned threads =
+        options.jobs > 0 ? static_cast<unsigned>(std::min(options.jobs, kMaxJobs)) : processorCount();
+    BatchProgress progress(err, errIsTerminal);
+    std::atomic<std::size_t> looked{0};
     runInParallel(
         candidates.size(), threads,
-        [&](std::size_t i) { examined[i] = examineCandidate(candidates[i], !databasePath.empty()); },
-        [] {}, kTickInterval);
+        [&](std::size_t i) {
+            examined[i] = examineCandidate(candidates[i], !databasePath.empty());
+            ++looked;
+        },
+        [&] { progress.searching(looked, candidates.size(), secondsSince(start)); }, kTickInterval);
+    progress.searched();
 
     std::vector<SongRow> rows;
     std::vector<const BatchInput*> tunes;
@@ -171,7 +180,6 @@ int runBatch(const RunOptions& run, const char* argument0, std::ostream& out, st
 
     out << "Inputs       : " << tunes.size() << " tunes, " << tasks.size() << " songs" << std::endl;
     const Clock::time_point conversions = Clock::now();
-    BatchProgress progress(err, errIsTerminal);
     const auto current = [&] {
         counts.filesDone = filesDone;
         counts.songsDone = songsDone;
