@@ -5,7 +5,9 @@
 #include "tune/SongLengthDB.h"
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <set>
 
 namespace notecast {
@@ -38,6 +40,15 @@ void walk(const fs::path& folder, const fs::path& root, std::vector<BatchCandida
             found.push_back({path.string(), path.lexically_relative(root).string(), false, {}});
         }
     }
+}
+
+// A file in the one-file tune format, also of a version or kind the loader
+// does not take: a tune that is refused, not a file that is no tune.
+bool hasTuneHeader(const std::string& path) {
+    char magic[4] = {};
+    std::ifstream in(path, std::ios::binary);
+    if (!in.read(magic, sizeof magic)) return false;
+    return std::memcmp(magic, "PSID", 4) == 0 || std::memcmp(magic, "RSID", 4) == 0;
 }
 
 } // namespace
@@ -86,7 +97,7 @@ BatchInput examineCandidate(const BatchCandidate& candidate, bool wantKeys) {
     SidTune tune(candidate.path.c_str());
     const SidTuneInfo info = tune.getInfo();
     if (!tune.status()) {
-        const bool noTune = tune.notATune() && !candidate.named;
+        const bool noTune = tune.notATune() && !candidate.named && !hasTuneHeader(candidate.path);
         input.kind = noTune ? BatchInput::Kind::NoTune : BatchInput::Kind::Refused;
         input.refusal = info.statusText != nullptr ? info.statusText : "";
         return input;

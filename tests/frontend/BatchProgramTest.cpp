@@ -113,6 +113,8 @@ protected:
         writeFile(root / "broken/damaged.sid", Bytes(packed.begin(), packed.begin() + 40));
         fs::create_symlink("gone.sid", root / "broken/lost.sid");
         writeFile(root / "broken/notes.txt", std::string("no tune\n"));
+        // A one-file tune of a kind that is not converted is reported.
+        writeFile(root / "broken/real_c64.sid", std::string("RSID") + std::string(120, '\0'));
         ASSERT_EQ(mkfifo((root / "broken/pipe.sid").c_str(), 0600), 0);
 
         writeFile(root / "DOCUMENTS/Songlengths.txt",
@@ -133,7 +135,7 @@ TEST_F(BatchProgram, ConvertsEverySongOfACollectionAndKeepsWhatExists) {
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.out.find("Song lengths : "), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("DOCUMENTS/Songlengths.txt\n"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("Converted    : 8\nSkipped      : 0\nRefused      : 3\nFailed       : 0\n"),
+    EXPECT_NE(r.out.find("Converted    : 8\nSkipped      : 0\nRefused      : 4\nFailed       : 0\n"),
               std::string::npos)
         << r.out;
     EXPECT_NE(r.err.find("Refused: C64Music/broken/lost.sid: ERROR: Could not open file for binary input\n"),
@@ -152,6 +154,7 @@ TEST_F(BatchProgram, ConvertsEverySongOfACollectionAndKeepsWhatExists) {
         {m + "MUSICIANS/Cybernoid_II.sid", "2", "converted", m + "MUSICIANS/Cybernoid_II_subtune2.mid", "3"},
         {m + "broken/damaged.sid", "", "refused", "", ""},
         {m + "broken/lost.sid", "", "refused", "", ""},
+        {m + "broken/real_c64.sid", "", "refused", "", ""},
         {m + "cut.sid", "1", "converted", m + "cut_subtune1.mid", "2"},
         {m + "dir.sid/loop.sid", "1", "converted", m + "dir.sid/loop_subtune1.mid", "3"},
         {"missing.sid", "", "refused", "", ""},
@@ -180,12 +183,13 @@ TEST_F(BatchProgram, ConvertsEverySongOfACollectionAndKeepsWhatExists) {
     }
     EXPECT_NE(rows[5][6], "0");  // notes of Cybernoid II, song 1
     EXPECT_EQ(rows[7][3], "PowerPacker: Packed data is corrupt");
-    EXPECT_EQ(rows[11][3], "ERROR: Could not open file for binary input");
-    EXPECT_NE(rows[9][3].find("The play address $1003 lies outside the tune's data ($1000-$1001)"),
+    EXPECT_EQ(rows[9][3], "ERROR: Could not determine file format");
+    EXPECT_EQ(rows[12][3], "ERROR: Could not open file for binary input");
+    EXPECT_NE(rows[10][3].find("The play address $1003 lies outside the tune's data ($1000-$1001)"),
               std::string::npos)
-        << rows[9][3];
-    EXPECT_NE(rows[10][3].find("The init routine did not return and was stopped."), std::string::npos)
         << rows[10][3];
+    EXPECT_NE(rows[11][3].find("The init routine did not return and was stopped."), std::string::npos)
+        << rows[11][3];
 
     // A song converts as a single run converts it (there the database is
     // found in the working directory).
@@ -197,7 +201,7 @@ TEST_F(BatchProgram, ConvertsEverySongOfACollectionAndKeepsWhatExists) {
     // The second run keeps every output and asks nothing.
     r = runProgram(command, dir);
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_NE(r.out.find("Converted    : 0\nSkipped      : 8\nRefused      : 3\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Converted    : 0\nSkipped      : 8\nRefused      : 4\n"), std::string::npos) << r.out;
     rows = readReport(dir / "report.csv");
     ASSERT_EQ(rows.size(), std::size(expected) + 1);
     for (std::size_t i = 0; i < std::size(expected); ++i) {
