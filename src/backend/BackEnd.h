@@ -50,7 +50,14 @@ public:
     FrameClock& clock() { return clock_; }
     const WriterSettings& settings() const { return settings_; }
 
+    // What the file holds, for reports: the notes it starts (Note On events,
+    // or note starts shown in the text table) and its tempo in beats per
+    // minute, 0 where the file has none. The tempo is final after close.
+    std::uint32_t notesWritten() const { return notesWritten_; }
+    virtual double tempoBpm() const { return 0.0; }
+
 protected:
+    std::uint32_t notesWritten_ = 0;
     FrameClock clock_;
     NoteTable notes_;
     std::ofstream out_;

@@ -175,6 +175,11 @@ void MidiFileWriter::setupChannels() {
     }
 }
 
+double MidiFileWriter::tempoBpm() const {
+    const std::uint32_t usPerQuarter = timebase_.tempoValue();
+    return usPerQuarter == 0 ? 0.0 : 60'000'000.0 / usPerQuarter;
+}
+
 void MidiFileWriter::noteOn(int channel, int note, int velocity, int voice,
                             std::int32_t referenceFrequency) {
     const int key = note + kNoteOffset;
@@ -183,6 +188,7 @@ void MidiFileWriter::noteOn(int channel, int note, int velocity, int voice,
         return;
     appendEvent(static_cast<std::uint8_t>(kNoteOn + channel), static_cast<std::uint8_t>(key),
                 static_cast<std::uint8_t>(velocity));
+    ++notesWritten_;
     ChannelState& cs = channels_[channel];
     cs.openNotes.push_back(events_.size() - 1);
     voices_[voice].openNote = events_.size() - 1;

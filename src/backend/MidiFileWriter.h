@@ -62,6 +62,7 @@ public:
     void voiceEnvelope(const emu::SidVoice& voice, int v) override;
 
     std::uint32_t warningCount() const { return warnings_; }
+    double tempoBpm() const override;
 
     static constexpr const char* kNotice = "Converted by NOTECAST " NOTECAST_VERSION;
     static constexpr int kSampleVoice = 4;

@@ -137,6 +137,7 @@ void TextDumpWriter::voiceGateOn(const emu::SidVoice& voice, int v) {
     state.pitchBudget = settings_.pitchChangeNotes;
     if (voice.frequencyRegister != 0) {
         state.pendingStart = false;
+        ++notesWritten_;
         line_ += '>';
         writeNote(voice, v);
         line_ += '<';

@@ -33,6 +33,9 @@ public:
     // initSong / run: the driver tells the user about them.
     bool initStopped() const { return engine_.initStopped(); }
     std::uint32_t stoppedPlayCalls() const { return stoppedPlayCalls_; }
+    // The notes and the tempo of the file the last run wrote (0 before one).
+    std::uint32_t notesWritten() const { return backEnd_ ? backEnd_->notesWritten() : 0; }
+    double tempoBpm() const { return backEnd_ ? backEnd_->tempoBpm() : 0.0; }
     // The emulated machine, as the last initSong / run left it.
     const emu::C64& machine() const { return engine_.machine(); }
 

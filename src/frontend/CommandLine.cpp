@@ -17,35 +17,67 @@ bool readValue(const char* text, T& value) {
     return !in.fail();
 }
 
+// The part of a value pattern before its conversion ("-ps" of "-ps%d").
+std::size_t headLength(const char* pattern) {
+    const char* conversion = std::strchr(pattern, '%');
+    return conversion != nullptr ? static_cast<std::size_t>(conversion - pattern) : std::strlen(pattern);
+}
+
 } // namespace
 
 CommandLine::CommandLine(int count, char** arguments)
     : count_(arguments == nullptr || count < 0 ? 0 : count), arguments_(arguments) {}
 
+bool CommandLine::accepts(const char* argument, const OptionRule& rule) {
+    if (argument == nullptr) return false;
+    switch (rule.form) {
+    case OptionForm::Exact: return std::strcmp(argument, rule.text) == 0;
+    case OptionForm::Prefix: return std::strncmp(argument, rule.text, std::strlen(rule.text)) == 0;
+    case OptionForm::Value: {
+        const std::size_t head = headLength(rule.text);
+        if (std::strncmp(argument, rule.text, head) != 0) return false;
+        const char first = argument[head];
+        return first >= '0' && first <= '9';
+    }
+    }
+    return false;
+}
+
+void CommandLine::record(const char* text, OptionForm form) const {
+    if (log_ != nullptr) log_->push_back({text, form});
+}
+
 bool CommandLine::hasOption(const char* text) const {
+    record(text, OptionForm::Exact);
     for (int i = 1; i < count_; ++i) {
-        if (arguments_[i] != nullptr && std::strcmp(arguments_[i], text) == 0) return true;
+        if (accepts(arguments_[i], {text, OptionForm::Exact})) return true;
     }
     return false;
 }
 
 bool CommandLine::hasPrefix(const char* text) const {
-    const std::size_t length = std::strlen(text);
+    record(text, OptionForm::Prefix);
     for (int i = 1; i < count_; ++i) {
-        if (arguments_[i] != nullptr && std::strncmp(arguments_[i], text, length) == 0) return true;
+        if (accepts(arguments_[i], {text, OptionForm::Prefix})) return true;
+    }
+    return false;
+}
+
+bool CommandLine::getText(const char* prefix, std::string& destination) const {
+    record(prefix, OptionForm::Prefix);
+    for (int i = 1; i < count_; ++i) {
+        if (accepts(arguments_[i], {prefix, OptionForm::Prefix})) {
+            destination = arguments_[i] + std::strlen(prefix);
+            return true;
+        }
     }
     return false;
 }
 
 const char* CommandLine::findValue(const char* pattern) const {
-    const char* conversion = std::strchr(pattern, '%');
-    const std::size_t headLength =
-        conversion != nullptr ? static_cast<std::size_t>(conversion - pattern) : std::strlen(pattern);
+    record(pattern, OptionForm::Value);
     for (int i = 1; i < count_; ++i) {
-        const char* argument = arguments_[i];
-        if (argument == nullptr || std::strncmp(argument, pattern, headLength) != 0) continue;
-        const char* rest = argument + headLength;
-        if (*rest >= '0' && *rest <= '9') return rest;
+        if (accepts(arguments_[i], {pattern, OptionForm::Value})) return arguments_[i] + headLength(pattern);
     }
     return nullptr;
 }
@@ -92,6 +124,14 @@ void CommandLine::getArgument(int n, std::string& destination) const {
             return;
         }
     }
+}
+
+std::vector<std::string> CommandLine::positionalArguments() const {
+    std::vector<std::string> found;
+    for (int i = 1; i < count_; ++i) {
+        if (arguments_[i] != nullptr && arguments_[i][0] != '-') found.emplace_back(arguments_[i]);
+    }
+    return found;
 }
 
 } // namespace notecast

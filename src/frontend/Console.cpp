@@ -40,11 +40,14 @@ void TerminalConsole::waitForKey(std::ostream& out) {
     tcsetattr(STDIN_FILENO, TCSANOW, &saved);
 }
 
+bool TerminalConsole::errorIsTerminal() const { return isatty(STDERR_FILENO) != 0; }
+
 #else
 
 // Without a known terminal interface the services stay silent.
 void TerminalConsole::setTitle(std::ostream&, const char*) {}
 void TerminalConsole::waitForKey(std::ostream&) {}
+bool TerminalConsole::errorIsTerminal() const { return false; }
 
 #endif
 

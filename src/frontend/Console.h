@@ -14,6 +14,9 @@ public:
     // Asks for a key on the terminal of standard input and waits for one
     // keystroke (any key that produces a character, not only Return).
     virtual void waitForKey(std::ostream& out) { (void)out; }
+    // Whether standard error shows on a terminal, where a progress line can
+    // be rewritten in place.
+    virtual bool errorIsTerminal() const { return false; }
 };
 
 // The real terminal. Both services only act when the stream in question is a
@@ -23,6 +26,7 @@ class TerminalConsole : public Console {
 public:
     void setTitle(std::ostream& out, const char* title) override;
     void waitForKey(std::ostream& out) override;
+    bool errorIsTerminal() const override;
 };
 
 } // namespace notecast

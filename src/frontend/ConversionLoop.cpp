@@ -4,6 +4,7 @@
 #include "frontend/Options.h"
 #include "frontend/OutputName.h"
 #include "frontend/Progress.h"
+#include "frontend/TuneChecks.h"
 #include "tune/SidTune.h"
 
 #include <istream>
@@ -34,9 +35,8 @@ void reportStoppedRoutines(const Converter& converter, std::ostream& err) {
 
 // Runs the conversion until it succeeds, fails for good or the user declines
 // to overwrite; true when it failed.
-bool conversionLoop(Converter& converter, const std::string& outputName, std::istream& in,
-                    std::ostream& out, std::ostream& err) {
-    bool overwriteAllowed = false;
+bool conversionLoop(Converter& converter, const std::string& outputName, bool overwriteAllowed,
+                    std::istream& in, std::ostream& out, std::ostream& err) {
     for (;;) {
         out << "Working      : " << std::flush;
         ConsoleProgress progress(out);
@@ -99,7 +99,16 @@ int convertTune(SidTune& tune, RunOptions& run, std::istream& in, std::ostream& 
     }
     out << "Output file  : " << run.outputFile << std::endl;
 
-    const bool failed = conversionLoop(*converter, run.outputFile, in, out, err);
+    // Writing over the tune would destroy it, whatever the user answers.
+    std::vector<std::string> inputs = tuneFiles(tune);
+    inputs.push_back(run.inputFile);
+    if (isOneOf(run.outputFile, inputs)) {
+        err << "ERROR: The output file is an input file: " << run.outputFile << std::endl;
+        return -1;
+    }
+
+    const bool failed = conversionLoop(*converter, run.outputFile, run.collection.replaceOutputs,
+                                       in, out, err);
 
     std::string warnings;
     converter->getWarnings(warnings);

@@ -58,7 +58,25 @@ void printTextLines(std::ostream& out) {
     optionLine(out, kTextOnly, "-an       always show notes");
 }
 
+void printCollectionLines(std::ostream& out) {
+    line(out, "  converting many songs and files:");
+    optionLine(out, kAnyMode, "-all       convert every song, each into its own file");
+    optionLine(out, kAnyMode, "-batch     every file name is an input: a tune, or a folder to search");
+    optionLine(out, kAnyMode, "-dir=PATH  with -batch: outputs below folder PATH, as the inputs lie");
+    optionLine(out, kAnyMode, "-csv=PATH  with -batch: write a report of every song to file PATH");
+    optionLine(out, kAnyMode, "-j<num>    with -batch: conversions at once (default: one per processor)");
+    optionLine(out, kAnyMode, "-y         replace existing output files without asking");
+    optionLine(out, kAnyMode, "--help     this page; --version prints the version");
+}
+
 } // namespace
+
+void printCollectionHelp(std::ostream& out) {
+    printCollectionLines(out);
+    line(out, "");
+}
+
+void printVersion(std::ostream& out) { out << "NOTECAST " << kVersion << std::endl; }
 
 void printBanner(std::ostream& out) {
     out << "NOTECAST   Music Data Generator   Version " << kVersion << std::endl;

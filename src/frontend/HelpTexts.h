@@ -11,5 +11,9 @@ enum class HelpPage { Usage, Midi, Text };
 // banner block is the driver's, because the database is loaded in between).
 void printBanner(std::ostream& out);
 void printHelpPage(std::ostream& out, HelpPage page);
+// The options for many songs and files, which --help adds to the usage page.
+void printCollectionHelp(std::ostream& out);
+// The version line of --version.
+void printVersion(std::ostream& out);
 
 } // namespace notecast

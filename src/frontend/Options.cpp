@@ -13,7 +13,27 @@ void applyMuteList(const std::string& voices, ConverterSettings& settings) {
     }
 }
 
+// Options of runs over many songs and files. Their texts are chosen so that
+// no other option's test accepts them, nor theirs another option.
+void readCollectionOptions(const CommandLine& cl, CollectionOptions& c) {
+    c.allSongs = cl.hasOption("-all");
+    c.batch = cl.hasOption("-batch");
+    cl.getText("-dir=", c.outputDirectory);
+    cl.getText("-csv=", c.reportFile);
+    cl.getValue("-j%d", c.jobs);
+    c.replaceOutputs = cl.hasOption("-y");
+    c.inputs = cl.positionalArguments();
+}
+
 } // namespace
+
+PageRequest requestedPage(const CommandLine& cl) {
+    if (cl.hasOption("-hm")) return PageRequest::MidiHelp;
+    if (cl.hasOption("-ht")) return PageRequest::TextHelp;
+    if (cl.hasOption("--help")) return PageRequest::Help;
+    if (cl.hasOption("--version")) return PageRequest::Version;
+    return PageRequest::None;
+}
 
 RunOptions readOptions(const CommandLine& cl) {
     RunOptions run;
@@ -54,6 +74,8 @@ RunOptions readOptions(const CommandLine& cl) {
 
     cl.getArgument(1, run.inputFile);
     cl.getArgument(2, run.outputFile);
+
+    readCollectionOptions(cl, run.collection);
     return run;
 }
 

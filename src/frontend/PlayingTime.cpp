@@ -5,6 +5,7 @@
 #include "tune/SongLengthDB.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <ostream>
 
 namespace notecast {
@@ -28,6 +29,39 @@ bool loadSongLengths(SongLengthDB& database, const char* argument0) {
         if (database.load(path)) return true;
     }
     return false;
+}
+
+std::vector<std::string> collectionSongLengthCandidates(const std::vector<std::string>& inputs) {
+    namespace fs = std::filesystem;
+    std::vector<std::string> candidates;
+    for (const std::string& input : inputs) {
+        std::error_code ec;
+        fs::path folder = fs::absolute(input, ec).lexically_normal();
+        if (ec) continue;
+        if (!fs::is_directory(folder, ec)) folder = folder.parent_path();
+        // Up to the root, whose parent is itself.
+        for (fs::path previous; folder != previous; previous = folder, folder = folder.parent_path()) {
+            for (const char* name : {SongLengthDB::kFingerprintFile, SongLengthDB::kFileMd5File}) {
+                std::string candidate = (folder / "DOCUMENTS" / name).string();
+                if (std::find(candidates.begin(), candidates.end(), candidate) == candidates.end())
+                    candidates.push_back(std::move(candidate));
+            }
+        }
+    }
+    return candidates;
+}
+
+std::string loadBatchSongLengths(SongLengthDB& database, const char* argument0,
+                                 const std::vector<std::string>& inputs) {
+    std::vector<std::string> candidates = songLengthCandidates(argument0);
+    for (std::string& c : collectionSongLengthCandidates(inputs)) candidates.push_back(std::move(c));
+    for (const std::string& path : candidates) {
+        std::error_code ec;
+        // Only files: trying to read a folder or a pipe of that name is no use.
+        if (!std::filesystem::is_regular_file(path, ec)) continue;
+        if (database.load(path)) return path;
+    }
+    return {};
 }
 
 void settlePlayingTime(SongLengthDB& database, bool loaded, SidTune& tune, int songNumber,

@@ -178,6 +178,10 @@ bool SidTune::probeInfo(const std::uint8_t* data, std::size_t dataLength,
     return acceptsTooltypeInfo(data, dataLength, info, infoLength) && fits();
 }
 
+bool SidTune::notATune() const {
+    return !status_ && (info_.statusText == kUnknownFormat || info_.statusText == kFileEmpty);
+}
+
 bool SidTune::loadNamedFile(const char* fileName) {
     status_ = false;
     std::vector<std::uint8_t> named;

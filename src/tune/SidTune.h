@@ -42,6 +42,10 @@ public:
     bool load(const std::uint8_t* data, std::size_t length);
 
     bool status() const { return status_; }
+    // After a failed load: the file was read but is empty or none of the
+    // formats, so it is no tune at all (rather than a damaged or unreadable
+    // one).
+    bool notATune() const;
     SidTuneInfo getInfo() const { return info_; }
 
     std::uint16_t selectSong(std::uint16_t song);

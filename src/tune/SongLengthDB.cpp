@@ -157,11 +157,16 @@ bool SongLengthDB::lookup(const char* key, int song, std::uint32_t& seconds) {
 
 bool SongLengthDB::lookupTune(SidTune& tune, int song, std::uint32_t& seconds) {
     const std::string byFingerprint = fingerprintKey(tune);
-    if (lookup(byFingerprint.c_str(), song, seconds)) return true;
+    return lookupKeys(byFingerprint, fileMd5Key(tune), song, seconds);
+}
+
+bool SongLengthDB::lookupKeys(const std::string& fingerprint, const std::string& fileMd5, int song,
+                              std::uint32_t& seconds) {
+    if (lookup(fingerprint.c_str(), song, seconds)) return true;
     // A known tune whose song is missing must not fall back to the other key
     // and replace the precise status text.
     if (statusText_ == kSongTooHigh) return false;
-    return lookup(fileMd5Key(tune).c_str(), song, seconds);
+    return lookup(fileMd5.c_str(), song, seconds);
 }
 
 std::string SongLengthDB::databasePath(const char* argument0, const char* fileName) {

@@ -29,6 +29,10 @@ public:
     // Looks the tune up by its fingerprint key, then by the MD5 of its whole
     // (unpacked) file. The status text is that of the last key tried.
     bool lookupTune(SidTune& tune, int song, std::uint32_t& seconds);
+    // The same with the two keys already made, for callers that ask about
+    // every song of a tune.
+    bool lookupKeys(const std::string& fingerprint, const std::string& fileMd5, int song,
+                    std::uint32_t& seconds);
 
     // Where a database file is looked for, given the program's argument 0:
     // beside the program file when its name begins with the program's name,

@@ -1,0 +1,247 @@
+// Runs of the built program over a folder tree of tunes under -batch -all:
+// which files are inputs, the outputs, the report rows, what a second run
+// keeps, and the exit code.
+#include "frontend/ProgramRun.h"
+#include "support/TestSupport.h"
+#include "tune/Md5.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <fstream>
+#include <map>
+#include <sstream>
+
+namespace notecast::test {
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
+
+// The song-length key of a built one-song PAL tune: its data, init, play and
+// song count as little-endian words, then the speed byte of its song.
+std::string builtTuneKey(const PsidBuilder& b) {
+    Bytes bytes = b.code;
+    for (std::uint16_t word : {b.init, b.play, b.songs}) {
+        bytes.push_back(static_cast<std::uint8_t>(word & 0xFF));
+        bytes.push_back(static_cast<std::uint8_t>(word >> 8));
+    }
+    bytes.push_back(0);
+    Md5Context md5;
+    md5.update(bytes.data(), bytes.size());
+    md5.finish();
+    return md5.keyText();
+}
+
+// The song-length key of a shared tune, from the index of the shared data.
+std::string sharedTuneKey(const std::string& file) {
+    std::ifstream index(sharedFile("psid/index.csv"));
+    for (std::string line; std::getline(index, line);) {
+        if (line.rfind(file + ",", 0) != 0) continue;
+        std::istringstream fields(line);
+        std::string field;
+        for (int column = 0; column <= 12; ++column) std::getline(fields, field, ',');
+        return field;  // md5_key
+    }
+    return {};
+}
+
+// The report's rows as text cells, the quoting of a CSV field undone.
+std::vector<std::vector<std::string>> readReport(const fs::path& path) {
+    std::vector<std::vector<std::string>> rows;
+    std::ifstream in(path);
+    for (std::string line; std::getline(in, line);) {
+        std::vector<std::string> cells(1);
+        bool quoted = false;
+        for (std::size_t i = 0; i < line.size(); ++i) {
+            const char c = line[i];
+            if (quoted && c == '"' && i + 1 < line.size() && line[i + 1] == '"') {
+                cells.back() += '"';
+                ++i;
+            } else if (c == '"') {
+                quoted = !quoted;
+            } else if (c == ',' && !quoted) {
+                cells.emplace_back();
+            } else {
+                cells.back() += c;
+            }
+        }
+        rows.push_back(cells);
+    }
+    return rows;
+}
+
+class BatchProgram : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (const char* name : {"psid/Cybernoid_II.sid", "psid/Ocean_Loader_2.sid", "psid/Acme_Industries.sid",
+                                 "pp20/Splatform_256_bytes.sid.pp", "mus/SHEEP.GRAZE.MUS", "psid/index.csv"}) {
+            if (sharedFile(name).empty()) GTEST_SKIP() << "shared test data absent";
+        }
+        dir = scratchDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
+    }
+
+    // The collection: its own database in DOCUMENTS, tunes of every kind,
+    // and files that are no inputs or cannot be read.
+    void makeCollection() {
+        const fs::path root = dir / "C64Music";
+        for (const char* folder : {"DOCUMENTS", "MUSICIANS", "GAMES/raw", "MUS", "broken", "dir.sid"})
+            fs::create_directories(root / folder);
+        fs::copy_file(sharedFile("psid/Cybernoid_II.sid"), root / "MUSICIANS/Cybernoid_II.sid");
+        fs::copy_file(sharedFile("psid/Ocean_Loader_2.sid"), root / "MUSICIANS/Comma, Ocean.sid");
+        fs::copy_file(sharedFile("pp20/Splatform_256_bytes.sid.pp"), root / "GAMES/Splatform.sid");
+        fs::copy_file(sharedFile("mus/SHEEP.GRAZE.MUS"), root / "MUS/SHEEP.GRAZE.MUS");
+
+        // A raw tune with a TUNEBOX info file, made from a PSID's data: the
+        // PSID keeps its load address in front of the data, as raw files do.
+        const Bytes psid = readFile(sharedFile("psid/Acme_Industries.sid"));
+        writeFile(root / "GAMES/raw/Acme.dat", Bytes(psid.begin() + 0x7C, psid.end()));
+        writeFile(root / "GAMES/raw/Acme.inf",
+                  "TUNEBOX INFOFILE\nADDRESS=0000,1000,1003\nSONGS=1,1\nSPEED=0\nNAME=Acme Industries\n"
+                  "AUTHOR=Someone\nCOPYRIGHT=1985\n");
+
+        // Init and play never return; a play address past the data.
+        PsidBuilder loop;
+        loop.code = {0x4C, 0x00, 0x10, 0x4C, 0x03, 0x10};  // $1000 JMP $1000, $1003 JMP $1003
+        writeFile(root / "dir.sid/loop.sid", loop.build());
+        PsidBuilder cut;
+        cut.code = {0x60, 0x60};  // $1000 RTS; play $1003 is not in the file
+        writeFile(root / "cut.sid", cut.build());
+
+        const Bytes packed = readFile(sharedFile("pp20/Splatform_256_bytes.sid.pp"));
+        writeFile(root / "broken/damaged.sid", Bytes(packed.begin(), packed.begin() + 40));
+        fs::create_symlink("gone.sid", root / "broken/lost.sid");
+        writeFile(root / "broken/notes.txt", std::string("no tune\n"));
+        // A one-file tune of a kind that is not converted is reported.
+        writeFile(root / "broken/real_c64.sid", std::string("RSID") + std::string(120, '\0'));
+        ASSERT_EQ(mkfifo((root / "broken/pipe.sid").c_str(), 0600), 0);
+
+        writeFile(root / "DOCUMENTS/Songlengths.txt",
+                  "[Database]\n" + sharedTuneKey("Cybernoid_II.sid") + "=0:03 0:02\n" +
+                      sharedTuneKey("Ocean_Loader_2.sid") + "=0:02\n" +
+                      sharedTuneKey("Acme_Industries.sid") + "=0:04\n" +
+                      sharedTuneKey("Splatform_256_bytes.sid") + "=0:02\n" + builtTuneKey(loop) + "=0:02\n" +
+                      builtTuneKey(cut) + "=0:01\n");
+    }
+
+    fs::path dir;
+};
+
+TEST_F(BatchProgram, ConvertsEverySongOfACollectionAndKeepsWhatExists) {
+    makeCollection();
+    const std::vector<std::string> command = {"-batch", "-all", "-csv=report.csv", "C64Music", "missing.sid"};
+    ProgramResult r = runProgram(command, dir);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("Song lengths : "), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("DOCUMENTS/Songlengths.txt\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Converted    : 8\nSkipped      : 0\nRefused      : 4\nFailed       : 0\n"),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.err.find("Refused: C64Music/broken/lost.sid: ERROR: Could not open file for binary input\n"),
+              std::string::npos)
+        << r.err;
+
+    const std::string m = "C64Music/";
+    const struct {
+        std::string input, song, status, output, seconds;
+    } expected[] = {
+        {m + "GAMES/Splatform.sid", "1", "converted", m + "GAMES/Splatform_subtune1.mid", "3"},
+        {m + "GAMES/raw/Acme.dat", "1", "converted", m + "GAMES/raw/Acme_subtune1.mid", "5"},
+        {m + "MUS/SHEEP.GRAZE.MUS", "1", "converted", m + "MUS/SHEEP.GRAZE_subtune1.mid", "90"},
+        {m + "MUSICIANS/Comma, Ocean.sid", "1", "converted", m + "MUSICIANS/Comma, Ocean_subtune1.mid", "3"},
+        {m + "MUSICIANS/Cybernoid_II.sid", "1", "converted", m + "MUSICIANS/Cybernoid_II_subtune1.mid", "4"},
+        {m + "MUSICIANS/Cybernoid_II.sid", "2", "converted", m + "MUSICIANS/Cybernoid_II_subtune2.mid", "3"},
+        {m + "broken/damaged.sid", "", "refused", "", ""},
+        {m + "broken/lost.sid", "", "refused", "", ""},
+        {m + "broken/real_c64.sid", "", "refused", "", ""},
+        {m + "cut.sid", "1", "converted", m + "cut_subtune1.mid", "2"},
+        {m + "dir.sid/loop.sid", "1", "converted", m + "dir.sid/loop_subtune1.mid", "3"},
+        {"missing.sid", "", "refused", "", ""},
+    };
+    // The info file, the text file, the pipe and the folder named like a
+    // tune make no rows of their own.
+    auto rows = readReport(dir / "report.csv");
+    ASSERT_EQ(rows.size(), std::size(expected) + 1);
+    EXPECT_EQ(rows[0], (std::vector<std::string>{"input", "song", "status", "text", "output", "seconds",
+                                                  "notes", "tempo"}));
+    std::map<std::string, Bytes> outputs;
+    for (std::size_t i = 0; i < std::size(expected); ++i) {
+        const auto& e = expected[i];
+        const std::vector<std::string>& row = rows[i + 1];
+        SCOPED_TRACE(e.input + " " + e.song);
+        ASSERT_EQ(row.size(), 8u);
+        EXPECT_EQ(row[0], e.input);
+        EXPECT_EQ(row[1], e.song);
+        EXPECT_EQ(row[2], e.status);
+        EXPECT_EQ(row[4], e.output);
+        EXPECT_EQ(row[5], e.seconds);
+        if (e.status != "converted") continue;
+        outputs[e.output] = readFile(dir / e.output);
+        EXPECT_EQ(std::string(outputs[e.output].begin(), outputs[e.output].begin() + 4), "MThd");
+        EXPECT_FALSE(row[7].empty());  // a MIDI file has a tempo
+    }
+    EXPECT_NE(rows[5][6], "0");  // notes of Cybernoid II, song 1
+    EXPECT_EQ(rows[7][3], "PowerPacker: Packed data is corrupt");
+    EXPECT_EQ(rows[9][3], "ERROR: Could not determine file format");
+    EXPECT_EQ(rows[12][3], "ERROR: Could not open file for binary input");
+    EXPECT_NE(rows[10][3].find("The play address $1003 lies outside the tune's data ($1000-$1001)"),
+              std::string::npos)
+        << rows[10][3];
+    EXPECT_NE(rows[11][3].find("The init routine did not return and was stopped."), std::string::npos)
+        << rows[11][3];
+
+    // A song converts as a single run converts it (there the database is
+    // found in the working directory).
+    const ProgramResult single =
+        runProgram({"-o2", "../MUSICIANS/Cybernoid_II.sid", "../../single.mid"}, dir / "C64Music/DOCUMENTS");
+    ASSERT_EQ(single.exitCode, 0) << single.err;
+    EXPECT_EQ(readFile(dir / "single.mid"), outputs[m + "MUSICIANS/Cybernoid_II_subtune2.mid"]);
+
+    // The second run keeps every output and asks nothing.
+    r = runProgram(command, dir);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("Converted    : 0\nSkipped      : 8\nRefused      : 4\n"), std::string::npos) << r.out;
+    rows = readReport(dir / "report.csv");
+    ASSERT_EQ(rows.size(), std::size(expected) + 1);
+    for (std::size_t i = 0; i < std::size(expected); ++i) {
+        EXPECT_EQ(rows[i + 1][2], expected[i].status == "converted" ? "skipped" : "refused") << rows[i + 1][0];
+        EXPECT_EQ(rows[i + 1][4], expected[i].output);
+    }
+    for (const auto& [output, bytes] : outputs) EXPECT_EQ(readFile(dir / output), bytes) << output;
+}
+
+TEST_F(BatchProgram, OutputsUnderAFolderNeverOverwriteAnInput) {
+    fs::create_directories(dir / "in/sub");
+    fs::copy_file(sharedFile("psid/Ocean_Loader_2.sid"), dir / "in/sub/Ocean.sid");
+    // A tune whose name is that of the other tune's output.
+    fs::copy_file(sharedFile("psid/Ocean_Loader_2.sid"), dir / "in/sub/Ocean_subtune1.mid");
+    writeFile(dir / "blocker", std::string("a file where a folder should be"));
+
+    // Without -dir the output would be the second tune itself: refused, -y or not.
+    ProgramResult r = runProgram({"-batch", "-y", "-t1", "-j1", "in"}, dir);
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_NE(r.err.find("Refused: in/sub/Ocean.sid, song 1: ERROR: The output file is an input file.\n"),
+              std::string::npos)
+        << r.err;
+    EXPECT_TRUE(fs::exists(dir / "in/sub/Ocean_subtune1_subtune1.mid"));
+    EXPECT_EQ(readFile(dir / "in/sub/Ocean_subtune1.mid"), readFile(sharedFile("psid/Ocean_Loader_2.sid")));
+
+    // Below -dir the tree of the folder argument is mirrored.
+    r = runProgram({"-batch", "-t1", "-dir=out", "in"}, dir);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_TRUE(fs::exists(dir / "out/sub/Ocean_subtune1.mid"));
+    EXPECT_TRUE(fs::exists(dir / "out/sub/Ocean_subtune1_subtune1.mid"));
+
+    // Songs that fail make the exit code 1; the report file may not be an input.
+    r = runProgram({"-batch", "-t1", "-dir=blocker/out", "in"}, dir);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.out.find("Failed       : 2\n"), std::string::npos) << r.out;
+    r = runProgram({"-batch", "-t1", "-csv=in/sub/Ocean.sid", "in"}, dir);
+    EXPECT_EQ(r.exitCode, 255);
+    EXPECT_EQ(r.err, "ERROR: The report file is an input file: in/sub/Ocean.sid\n");
+    EXPECT_EQ(readFile(dir / "in/sub/Ocean.sid"), readFile(sharedFile("psid/Ocean_Loader_2.sid")));
+}
+
+} // namespace
+} // namespace notecast::test
