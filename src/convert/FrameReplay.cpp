@@ -41,10 +41,7 @@ FrameReplay::FrameReplay(BackEnd& out, emu::C64& machine, const ConverterSetting
       envelopes_(settings.envelopeEmulation),
       samples_(settings.captureSamples),
       sampleChannel_(settings.sampleChannel),
-      instruments_(instruments),
-      sustainPhase_(emu::phaseForState(emu::kEnvSustain)),
-      silentPhase_(emu::phaseForState(emu::kEnvSilent)),
-      releasePhase_(emu::phaseForState(emu::kEnvRelease)) {}
+      instruments_(instruments) {}
 
 void FrameReplay::step(const FrameSnapshot& frame) {
     emu::C64& m = machine_;
@@ -99,23 +96,10 @@ void FrameReplay::step(const FrameSnapshot& frame) {
     // The voices' envelopes and the sample channels do not touch each other,
     // so each runs through the frame's samples on its own.
     if (envelopes_) {
-        for (emu::SidVoice& voice : voices) runEnvelope(voice, frame.samples);
+        for (emu::SidVoice& voice : voices) emu::advanceEnvelope(voice, frame.samples);
     }
     if (samples_) {
         for (std::uint32_t n = frame.samples; n != 0; --n) m.sampleOutput();
-    }
-}
-
-void FrameReplay::runEnvelope(emu::SidVoice& voice, std::uint32_t samples) const {
-    for (; samples != 0; --samples) {
-        const emu::EnvelopePhase phase = voice.envPhase;
-        // Most of the time a voice holds its level: sustaining, silent, or at
-        // the end of its release. Nothing changes until the next frame.
-        if (phase == nullptr || phase == sustainPhase_ || phase == silentPhase_) return;
-        if (phase == releasePhase_ && voice.envLevel == 0 &&
-            (voice.envCounter >> 16) >= emu::kCurveLength)
-            return;
-        phase(voice);
     }
 }
 

@@ -24,7 +24,6 @@ public:
 private:
     void updateVoice(emu::SidVoice& voice, int v, const FrameSnapshot& frame);
     void reportSample();
-    void runEnvelope(emu::SidVoice& voice, std::uint32_t samples) const;
 
     BackEnd& out_;
     emu::C64& machine_;
@@ -32,9 +31,6 @@ private:
     const bool samples_;
     const int sampleChannel_;
     const std::vector<Instrument>& instruments_;
-    const emu::EnvelopePhase sustainPhase_;
-    const emu::EnvelopePhase silentPhase_;
-    const emu::EnvelopePhase releasePhase_;
 };
 
 // Hard sync as the conversion sees it: a synced voice takes its source's
