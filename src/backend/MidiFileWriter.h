@@ -1,5 +1,6 @@
 #pragma once
 #include "backend/BackEnd.h"
+#include "backend/ChannelSound.h"
 #include "backend/MidiEvent.h"
 #include "backend/MidiTimebase.h"
 #include "Version.h"
@@ -32,6 +33,20 @@ namespace notecast {
 //
 // The ChannelMap is the converter's and is read when notes start, so it may
 // still be filled after the writer is made.
+//
+// The DAW options (MidiDawParts.cpp) change this, each on its own: -tracks
+// writes format 1, a first track with tempo, time signature, title and
+// notice, then one named track per channel that has notes, each event at the
+// tick it has in the format-0 file; -gm sets each channel's program from
+// what its notes sounded like (ChannelSound.h); -kit plays the notes the
+// conversion's cues mark as percussion as drum keys on channel 10 and
+// nothing else there; -click starts a note that begins with a click at the
+// pitch of its first tonal frame and follows no pitch during the click or in
+// noise frames; -split keeps the bend range within 12 semitones and starts
+// a new note where a cue marks a lasting step; -beat estimates the tempo
+// from the notes of all channels; -vel gives each note, once it has ended,
+// a velocity from its envelope peak, its sustain level and the loudest
+// master volume heard while it sounded.
 class MidiFileWriter : public BackEnd {
 public:
     MidiFileWriter(const WriterSettings& settings, const ChannelMap& channels);
@@ -60,6 +75,8 @@ public:
     void sampleOn(int channel, int period) override;
     void sampleOff(int channel, int period) override;
     void voiceEnvelope(const emu::SidVoice& voice, int v) override;
+    void setVolume(int volume) override;
+    void setNoteCue(int voice, const NoteCue& cue) override;
 
     std::uint32_t warningCount() const { return warnings_; }
 
@@ -68,6 +85,7 @@ public:
     static constexpr int kNoteOffset = 12;
     // Text events carry a one-byte length, which stays valid up to 127.
     static constexpr std::size_t kMaxTextLength = 127;
+    static constexpr int kDrumChannel = 9;
 
 private:
     static constexpr int kChannels = 16;
@@ -82,6 +100,15 @@ private:
         // What is left of -p2nN and -ifN for the note in progress.
         std::int32_t pitchBudget = 0;
         std::int32_t bendBudget = 0;
+        // The DAW options: this frame's cue, the click frames still to
+        // pass, whether the sounding note is a drum hit, and what the
+        // velocity of the sounding note is made of.
+        NoteCue cue;
+        std::uint32_t clickFrames = 0;
+        bool drum = false;
+        std::uint8_t peakLevel = 0;
+        std::uint8_t sustainRelease = 0;
+        std::uint8_t loudestVolume = 0;
     };
     struct ChannelState {
         std::uint32_t referenceFrequency = 0;
@@ -101,6 +128,14 @@ private:
     bool muted(int v) const;
     bool validVoice(int v) const { return v >= 0 && v < 3; }
     void startNote(const emu::SidVoice& voice, int v);
+    // The DAW parts (MidiDawParts.cpp).
+    void startDrum(const emu::SidVoice& voice, int v, std::uint8_t key);
+    void splitNote(const emu::SidVoice& voice, int v);
+    void beginDynamics(const emu::SidVoice& voice, VoiceState& vs);
+    void followDynamics(const emu::SidVoice& voice, VoiceState& vs);
+    void settleVelocity(int v);
+    void choosePrograms();
+    bool writeTracks(const std::string& head);
 
     const ChannelMap& channelMap_;
     MidiTimebase timebase_;
@@ -113,6 +148,10 @@ private:
     std::uint32_t warnings_ = 0;
     std::array<VoiceState, kSampleVoice + 1> voices_{};
     std::array<ChannelState, kChannels> channels_{};
+    std::array<std::size_t, kChannels> programEvents_;  // each channel's Program Change
+    std::array<ChannelSound, kChannels> sounds_{};
+    bool gatherSounds_;  // -gm or -tracks
+    int volume_ = 15;
 };
 
 } // namespace notecast

@@ -3,13 +3,16 @@
 #include "backend/MidiFileWriter.h"
 
 #include <cstdlib>
+#include <utility>
 
 namespace notecast {
 
 namespace {
 
 constexpr std::uint8_t kWaveformBits = 0xF0;
+constexpr std::uint8_t kTonalBits = 0x70;
 constexpr std::uint8_t kNoiseBit = 0x80;
+constexpr std::uint8_t kTestBit = 0x08;
 constexpr std::uint8_t kGateBit = 0x01;
 constexpr std::uint8_t kSyncOrRing = 0x06;
 constexpr std::int32_t kNoBend = 8192;
@@ -29,6 +32,12 @@ bool take(std::int32_t& budget) {
 bool fadedOut(std::uint8_t envState) {
     return envState == emu::kEnvDecay || envState == emu::kEnvSustain ||
            envState == emu::kEnvRelease;
+}
+
+// A pitched waveform, which -click follows; noise and a stopped
+// oscillator say nothing about the note's pitch.
+bool tonal(std::uint8_t control) {
+    return (control & (kNoiseBit | kTestBit)) == 0 && (control & kTonalBits) != 0;
 }
 
 } // namespace
@@ -53,12 +62,25 @@ void MidiFileWriter::voiceGateOn(const emu::SidVoice& voice, int v) {
 
 void MidiFileWriter::startNote(const emu::SidVoice& voice, int v) {
     VoiceState& vs = voices_[v];
+    const NoteCue cue = std::exchange(vs.cue, NoteCue{});
+    vs.clickFrames = 0;
     if (vs.channel != -1) noteOff(vs.channel, "", v);
+    vs.drum = false;
     if (vs.instrument == -1) return;
+    const bool cued = cue.kind == NoteCue::Kind::Start;
+    if (settings_.drumKit && cued && cue.drumKey != 0) {
+        startDrum(voice, v, cue.drumKey);
+        return;
+    }
     const std::int32_t channel = channelMap_.channel(v, vs.instrument);
     if (channel < 0 || channel >= kChannels) return;
+    // With the drum kit only drum keys play on the drum channel.
+    if (settings_.drumKit && channel == kDrumChannel) return;
 
-    const bool silent = voice.frequencyRegister == 0 || (voice.control & kWaveformBits) == 0;
+    // A note that begins with a click sounds at the pitch of its tone.
+    const bool click = settings_.clickPitch && cued && cue.tonalFrequency != 0;
+    const std::uint32_t frequency = click ? cue.tonalFrequency : voice.frequencyRegister;
+    const bool silent = frequency == 0 || (!click && (voice.control & kWaveformBits) == 0);
     if (settings_.noiseLevel < 2) {
         // Drum-like instruments: noise that ends the note, or noise mixed
         // with ring-modulated triangle or with several other waveforms, is
@@ -68,7 +90,7 @@ void MidiFileWriter::startNote(const emu::SidVoice& voice, int v) {
         if ((ins.hasNoise && ins.hasTriangleRing) || ins.endsWithNoise ||
             (ins.hasNoise && ins.distinctCount >= 2 && ins.noiseCount >= 2))
             return;
-        if ((voice.control & kNoiseBit) != 0 && ins.hasNoise && ins.length > 1) {
+        if (!click && (voice.control & kNoiseBit) != 0 && ins.hasNoise && ins.length > 1) {
             vs.pendingStart = true;
             return;
         }
@@ -78,7 +100,7 @@ void MidiFileWriter::startNote(const emu::SidVoice& voice, int v) {
         return;
     }
     vs.pendingStart = false;
-    const NoteTable::Match match = notes_.findNote(voice.frequencyRegister);
+    const NoteTable::Match match = notes_.findNote(frequency);
     if (!match.found) return;
     vs.channel = channel;
 
@@ -89,8 +111,7 @@ void MidiFileWriter::startNote(const emu::SidVoice& voice, int v) {
         setupChannels();
     }
 
-    std::int32_t bend = notes_.pitchBend(voice.frequencyRegister,
-                                         static_cast<std::uint32_t>(match.tableValue), bendRange_);
+    std::int32_t bend = notes_.pitchBend(frequency, static_cast<std::uint32_t>(match.tableValue), bendRange_);
     if (bend == -1) {
         ++warnings_;
         bend = kNoBend;
@@ -100,6 +121,11 @@ void MidiFileWriter::startNote(const emu::SidVoice& voice, int v) {
     }
     emitBend(channel, bend);
     noteOn(channel, match.note, kVelocity, v, match.tableValue);
+    if (click) vs.clickFrames = cue.tonalOffset;
+    beginDynamics(voice, vs);
+    if (gatherSounds_)
+        sounds_[static_cast<std::size_t>(channel)].noteStarted(v, vs.record, match.note + kNoteOffset,
+                                                               voice.sustainRelease);
 }
 
 void MidiFileWriter::voiceGateOff(const emu::SidVoice& voice, int v) {
@@ -115,15 +141,29 @@ void MidiFileWriter::voiceHeld(const emu::SidVoice& voice, int v) {
         voiceGateOn(voice, v);
         return;
     }
+    const NoteCue cue = std::exchange(vs.cue, NoteCue{});
     if (muted(v) || vs.instrument == -1 || vs.channel == -1) return;
+    followDynamics(voice, vs);
+    if (vs.clickFrames > 0) {
+        // The click is part of the note's start.
+        --vs.clickFrames;
+        return;
+    }
+    if (cue.kind == NoteCue::Kind::Split && vs.openNote != kNone) {
+        splitNote(voice, v);
+        return;
+    }
     const int channel = vs.channel;
     ChannelState& cs = channels_[channel];
 
-    if (settings_.extraControllers > 0) emitPulseWidth(channel, voice.pulseWidth);
+    if (settings_.extraControllers > 0 && !vs.drum) emitPulseWidth(channel, voice.pulseWidth);
     if (voice.frequencyRegister == 0) {
         if ((voice.control & kSyncOrRing) == 0) noteOff(channel, "---", v);
         return;
     }
+    // A drum hit has no pitch to follow; with -click neither has noise.
+    if (vs.drum || (settings_.clickPitch && !tonal(voice.control))) return;
+    if (gatherSounds_ && vs.openNote != kNone) sounds_[static_cast<std::size_t>(channel)].frame(voice, v);
 
     if (settings_.pitchChangeNotes != 0) {
         // Level 5 is where -env ends a note; a pitch read there would start
@@ -175,6 +215,9 @@ void MidiFileWriter::voiceEnvelope(const emu::SidVoice& voice, int v) {
     if (!validVoice(v) || muted(v)) return;
     VoiceState& vs = voices_[v];
     if (vs.instrument == -1 || vs.channel == -1) return;
+    followDynamics(voice, vs);
+    // A click's frames may be silent: they belong to the note's start.
+    if (vs.clickFrames > 0) return;
     if (voice.frequencyRegister == 0) {
         if ((voice.control & kSyncOrRing) == 0) noteOff(vs.channel, "", v);
         return;
@@ -187,6 +230,7 @@ void MidiFileWriter::voiceEnvelope(const emu::SidVoice& voice, int v) {
 void MidiFileWriter::sampleOn(int channel, int period) {
     noteOff(channel, "", kSampleVoice);
     noteOn(channel, kSampleNote, kVelocity, kSampleVoice, period);
+    if (channel >= 0 && channel < kChannels) sounds_[static_cast<std::size_t>(channel)].sampleNote();
 }
 
 void MidiFileWriter::sampleOff(int channel, int) {

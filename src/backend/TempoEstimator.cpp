@@ -19,13 +19,17 @@ bool nearMultiple(std::int64_t a, std::int64_t b) {
 
 } // namespace
 
-void TempoEstimator::build(const std::vector<MidiEvent>& events, float usPerQuarter) {
+void TempoEstimator::build(const std::vector<MidiEvent>& events, float usPerQuarter,
+                           bool allChannels) {
     histogram_.clear();
     ranking_.clear();
     bool havePrevious = false;
     std::uint64_t previous = 0;
     for (const MidiEvent& e : events) {
-        if (e.size == 0 || e.status() != kNoteOnChannel0) continue;
+        if (e.size == 0) continue;
+        if (allChannels ? (e.status() & 0xF0) != kNoteOnChannel0 || e.bytes[2] == 0
+                        : e.status() != kNoteOnChannel0)
+            continue;
         if (!havePrevious) {
             havePrevious = true;
             previous = e.time;

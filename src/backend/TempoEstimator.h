@@ -9,7 +9,8 @@
 namespace notecast {
 
 // Guesses the beat of a tune from the intervals between successive Note Ons
-// on MIDI channel 0.
+// on MIDI channel 0 (or, when asked, between the successive moments at which
+// notes start on any channel).
 //
 // Each interval is expressed as a tempo key (key k = k / 100 beats per
 // minute at the provisional tempo) and counted in a histogram. Near-equal
@@ -24,7 +25,8 @@ public:
 
     // Fills the histogram from the events in list order. usPerQuarter is the
     // Set Tempo value of the provisional tempo.
-    void build(const std::vector<MidiEvent>& events, float usPerQuarter);
+    void build(const std::vector<MidiEvent>& events, float usPerQuarter,
+               bool allChannels = false);
     // Merges near-equal keys, then multiples, then ranks all keys.
     void analyse();
     // Beats per minute; 100.0 when there was no interval at all.

@@ -40,10 +40,11 @@ FrameReplay::FrameReplay(BackEnd& out, emu::C64& machine, const ConverterSetting
       machine_(machine),
       envelopes_(settings.envelopeEmulation),
       samples_(settings.captureSamples),
+      volume_(settings.envelopeVelocity),
       sampleChannel_(settings.sampleChannel),
       instruments_(instruments) {}
 
-void FrameReplay::step(const FrameSnapshot& frame) {
+void FrameReplay::step(const FrameSnapshot& frame, const FrameCues* cues) {
     emu::C64& m = machine_;
     emu::SidVoice (&voices)[3] = m.voices;
 
@@ -69,6 +70,7 @@ void FrameReplay::step(const FrameSnapshot& frame) {
     const std::uint8_t d418 = frame.sidRegisters[0x18];
     out_.setFilter((frame.sidRegisters[0x15] & 7) + frame.sidRegisters[0x16] * 8, d417 >> 4,
                    d417 & 7, d418 & 0x70);
+    if (volume_) out_.setVolume(d418 & 0x0F);
 
     // The sync rule looks at this frame's control bytes; the voice update
     // below still needs last frame's to see the gate edges.
@@ -85,7 +87,11 @@ void FrameReplay::step(const FrameSnapshot& frame) {
         voices[v].gateCleared = frame.gateCleared[static_cast<std::size_t>(v)];
     }
 
-    for (int v = 0; v < 3; ++v) updateVoice(voices[v], v, frame);
+    for (int v = 0; v < 3; ++v) {
+        if (cues != nullptr && (*cues)[static_cast<std::size_t>(v)].kind != NoteCue::Kind::None)
+            out_.setNoteCue(v, (*cues)[static_cast<std::size_t>(v)]);
+        updateVoice(voices[v], v, frame);
+    }
 
     if (samples_) {
         m.stepSampleChannels();

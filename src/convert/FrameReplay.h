@@ -2,6 +2,7 @@
 #include "backend/BackEnd.h"
 #include "convert/ConversionRecords.h"
 #include "convert/ConverterSettings.h"
+#include "convert/NoteCues.h"
 #include "emu/C64.h"
 
 #include <vector>
@@ -19,7 +20,9 @@ public:
     FrameReplay(BackEnd& out, emu::C64& machine, const ConverterSettings& settings,
                 const std::vector<Instrument>& instruments);
 
-    void step(const FrameSnapshot& frame);
+    // cues: what the conversion saw ahead of the frame's notes (the DAW
+    // options), or null.
+    void step(const FrameSnapshot& frame, const FrameCues* cues = nullptr);
 
 private:
     void updateVoice(emu::SidVoice& voice, int v, const FrameSnapshot& frame);
@@ -29,6 +32,7 @@ private:
     emu::C64& machine_;
     const bool envelopes_;
     const bool samples_;
+    const bool volume_;
     const int sampleChannel_;
     const std::vector<Instrument>& instruments_;
 };

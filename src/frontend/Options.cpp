@@ -2,6 +2,8 @@
 
 #include "frontend/CommandLine.h"
 
+#include <algorithm>
+
 namespace notecast {
 
 namespace {
@@ -11,6 +13,24 @@ void applyMuteList(const std::string& voices, ConverterSettings& settings) {
     for (char c : voices) {
         if (c >= '1' && c <= '4') settings.muteVoice[static_cast<std::size_t>(c - '1')] = true;
     }
+}
+
+// The DAW options, each an exact word that no other option's prefix or
+// value pattern takes; -daw turns on all of them and -env.
+void readDawOptions(const CommandLine& cl, ConverterSettings& s) {
+    const bool daw = cl.hasOption("-daw");
+    s.trackPerChannel = daw || cl.hasOption("-tracks");
+    s.generalMidiSounds = daw || cl.hasOption("-gm");
+    s.drumKit = daw || cl.hasOption("-kit");
+    s.clickPitch = daw || cl.hasOption("-click");
+    s.splitNotes = daw || cl.hasOption("-split");
+    s.tempoFromAllChannels = daw || cl.hasOption("-beat");
+    s.envelopeVelocity = daw || cl.hasOption("-vel");
+    if (daw) s.envelopeEmulation = true;
+    // Click notes need the sounds with noise to get channels and be played;
+    // the drum kit needs the drum channel as well.
+    if (s.clickPitch) s.noiseLevel = std::max(s.noiseLevel, 2);
+    if (s.drumKit) s.noiseLevel = std::max(s.noiseLevel, 3);
 }
 
 } // namespace
@@ -51,6 +71,7 @@ RunOptions readOptions(const CommandLine& cl) {
     cl.getValue("-m%d", muteList);
     applyMuteList(muteList, s);
     cl.getValue("-x%d", s.extraControllers);
+    readDawOptions(cl, s);
 
     cl.getArgument(1, run.inputFile);
     cl.getArgument(2, run.outputFile);
