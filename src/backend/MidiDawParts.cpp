@@ -28,13 +28,26 @@ void appendDelta(std::string& out, std::uint64_t ticks) {
 }
 
 // Loudness of a note from its envelope and the master volume: the peak the
-// envelope reached, weighed down when the note has no sustain to hold it
-// (drums, which are over at once, are not), times the master volume.
-int velocityFor(std::uint8_t peakLevel, std::uint8_t sustainRelease, std::uint8_t volume, bool drum) {
-    double loudness = peakLevel / 255.0;
-    if (!drum) loudness *= 0.6 + 0.4 * (sustainRelease >> 4) / 15.0;
+// envelope reached, weighed down when the level it held with the gate on
+// was lower (drums, which are over at once, are not), times the master
+// volume and the loudness of the pulse width its tone began with.
+int velocityFor(std::uint8_t peakLevel, std::uint8_t heldLevel, std::uint8_t volume,
+                float pulseLoudness, bool drum) {
+    double loudness = peakLevel / 255.0 * pulseLoudness;
+    if (!drum) loudness *= 0.6 + 0.4 * heldLevel / 255.0;
     const long velocity = std::lround(127.0 * loudness * volume / 15.0);
     return static_cast<int>(std::clamp(velocity, 1L, 127L));
+}
+
+constexpr std::uint8_t kGateBit = 0x01;
+constexpr std::uint8_t kPulseBit = 0x40;
+constexpr std::uint8_t kNoiseOrTest = 0x88;
+
+// A pulse wave is loudest square; the narrower (or wider) its pulses, the
+// less of it is heard: its AC part falls with sqrt(d(1-d)) of the duty d.
+float pulseLoudness(std::uint16_t pulseWidth) {
+    const double duty = (pulseWidth & 0x0FFF) / 4096.0;
+    return static_cast<float>(0.7 + 0.3 * 2.0 * std::sqrt(duty * (1.0 - duty)));
 }
 
 } // namespace
@@ -45,7 +58,7 @@ void MidiFileWriter::setNoteCue(int voice, const NoteCue& cue) {
     if (validVoice(voice)) voices_[voice].cue = cue;
 }
 
-void MidiFileWriter::startDrum(const emu::SidVoice& voice, int v, std::uint8_t key) {
+void MidiFileWriter::startDrum(const emu::SidVoice& voice, int v, std::uint8_t key, bool gateStart) {
     VoiceState& vs = voices_[v];
     vs.pendingStart = false;
     vs.channel = kDrumChannel;
@@ -57,30 +70,36 @@ void MidiFileWriter::startDrum(const emu::SidVoice& voice, int v, std::uint8_t k
     }
     noteOn(kDrumChannel, key - kNoteOffset, kDrumVelocity, v, 0);
     beginDynamics(voice, vs);
-}
-
-void MidiFileWriter::splitNote(const emu::SidVoice& voice, int v) {
-    VoiceState& vs = voices_[v];
-    // The allowances belong to the whole gate, not to the new note.
-    const std::int32_t pitchBudget = vs.pitchBudget;
-    const std::int32_t bendBudget = vs.bendBudget;
-    startNote(voice, v);
-    vs.pitchBudget = pitchBudget;
-    vs.bendBudget = bendBudget;
+    if (gateStart && settings_.tempoFromAllChannels)
+        onsets_.push_back({timebase_.currentTime(), kDrumChannel});
 }
 
 void MidiFileWriter::beginDynamics(const emu::SidVoice& voice, VoiceState& vs) {
     // With the envelope emulation the level at the start is what the last
-    // note left; the peak is measured from the frames that follow.
-    vs.peakLevel = settings_.envelopeEmulation ? 0 : voice.envLevel;
-    vs.sustainRelease = voice.sustainRelease;
+    // note left: peak and held level are measured in the frames that
+    // follow. Without it the sustain register says what is held.
+    const bool emulated = settings_.envelopeEmulation;
+    vs.peakLevel = emulated ? 0 : voice.envLevel;
+    vs.heldLevel = emulated ? 0 : static_cast<std::uint8_t>(0x11 * (voice.sustainRelease >> 4));
     vs.loudestVolume = static_cast<std::uint8_t>(volume_);
+    vs.pulseLoudness = 1.0f;
+    vs.toneHeard = false;
+    hearTone(voice, vs);
+}
+
+void MidiFileWriter::hearTone(const emu::SidVoice& voice, VoiceState& vs) {
+    if (vs.toneHeard || (voice.control & kNoiseOrTest) != 0 || (voice.control & 0x70) == 0) return;
+    vs.toneHeard = true;
+    if ((voice.control & kPulseBit) != 0) vs.pulseLoudness = pulseLoudness(voice.pulseWidth);
 }
 
 void MidiFileWriter::followDynamics(const emu::SidVoice& voice, VoiceState& vs) {
     if (!settings_.envelopeVelocity || vs.openNote == kNone) return;
-    vs.peakLevel = std::max(vs.peakLevel, voice.envLevel);
     vs.loudestVolume = std::max(vs.loudestVolume, static_cast<std::uint8_t>(volume_));
+    hearTone(voice, vs);
+    if (!settings_.envelopeEmulation) return;
+    vs.peakLevel = std::max(vs.peakLevel, voice.envLevel);
+    if ((voice.control & kGateBit) != 0) vs.heldLevel = voice.envLevel;
 }
 
 void MidiFileWriter::settleVelocity(int v) {
@@ -88,7 +107,7 @@ void MidiFileWriter::settleVelocity(int v) {
     const VoiceState& vs = voices_[v];
     if (vs.openNote == kNone) return;
     events_[vs.openNote].bytes[2] = static_cast<std::uint8_t>(
-        velocityFor(vs.peakLevel, vs.sustainRelease, vs.loudestVolume, vs.drum));
+        velocityFor(vs.peakLevel, vs.heldLevel, vs.loudestVolume, vs.pulseLoudness, vs.drum));
 }
 
 void MidiFileWriter::choosePrograms() {
@@ -123,9 +142,17 @@ bool MidiFileWriter::writeTracks(const std::string& head) {
     out_.write(header.data(), static_cast<std::streamsize>(header.size()));
     out_.seekp(afterConductor);
 
+    // Each channel's events, in list order; a channel without a note gets
+    // no track.
+    std::array<std::vector<std::size_t>, kChannels> byChannel;
     std::array<bool, kChannels> used{};
-    for (const MidiEvent& e : events_)
-        if ((e.status() & 0xF0) == kNoteOnStatus && e.size == 3 && e.bytes[2] != 0) used[e.status() & 0x0F] = true;
+    for (std::size_t i = 0; i < events_.size(); ++i) {
+        const MidiEvent& e = events_[i];
+        if (e.size == 0 || e.status() >= 0xF0) continue;
+        const std::size_t c = e.status() & 0x0F;
+        byChannel[c].push_back(i);
+        if ((e.status() & 0xF0) == kNoteOnStatus && e.size == 3 && e.bytes[2] != 0) used[c] = true;
+    }
 
     std::uint32_t tracks = 1;
     for (int c = 0; c < kChannels; ++c) {
@@ -137,12 +164,10 @@ bool MidiFileWriter::writeTracks(const std::string& head) {
         track.append({'\x00', '\xFF', '\x03', static_cast<char>(std::min(name.size(), kMaxTextLength))});
         track.append(name, 0, kMaxTextLength);
         std::uint64_t previous = 0;
-        for (std::size_t i = 0; i < events_.size(); ++i) {
-            const MidiEvent& e = events_[i];
-            if (e.size == 0 || e.status() >= 0xF0 || (e.status() & 0x0F) != c) continue;
+        for (std::size_t i : byChannel[static_cast<std::size_t>(c)]) {
             appendDelta(track, ticks[i] - previous);
             previous = ticks[i];
-            track.append(reinterpret_cast<const char*>(e.bytes.data()), e.size);
+            track.append(reinterpret_cast<const char*>(events_[i].bytes.data()), events_[i].size);
         }
         appendDelta(track, endTick - previous);
         track.append({'\xFF', '\x2F', '\x00'});

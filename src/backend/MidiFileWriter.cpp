@@ -94,8 +94,11 @@ bool MidiFileWriter::close() {
 
     if (settings_.autoTempo) {
         TempoEstimator estimator;
-        estimator.build(events_, static_cast<float>(timebase_.tempoValue()),
-                        settings_.tempoFromAllChannels);
+        const auto usPerQuarter = static_cast<float>(timebase_.tempoValue());
+        if (settings_.tempoFromAllChannels)
+            estimator.buildFromOnsets(onsets_, usPerQuarter);
+        else
+            estimator.build(events_, usPerQuarter);
         estimator.analyse();
         const double bpm = estimator.estimate();
         if (std::fabs(bpm - kProvisionalBpm) >= 0.01) timebase_.setTempo(static_cast<float>(bpm));

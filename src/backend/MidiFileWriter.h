@@ -3,6 +3,7 @@
 #include "backend/ChannelSound.h"
 #include "backend/MidiEvent.h"
 #include "backend/MidiTimebase.h"
+#include "backend/TempoEstimator.h"
 #include "Version.h"
 
 #include <array>
@@ -104,11 +105,14 @@ private:
         // pass, whether the sounding note is a drum hit, and what the
         // velocity of the sounding note is made of.
         NoteCue cue;
+        bool gateStart = false;  // the note to start comes from a gate
         std::uint32_t clickFrames = 0;
         bool drum = false;
         std::uint8_t peakLevel = 0;
-        std::uint8_t sustainRelease = 0;
+        std::uint8_t heldLevel = 0;     // while the gate was last held
         std::uint8_t loudestVolume = 0;
+        float pulseLoudness = 1.0f;     // of the pulse width the tone began with
+        bool toneHeard = false;
     };
     struct ChannelState {
         std::uint32_t referenceFrequency = 0;
@@ -128,11 +132,13 @@ private:
     bool muted(int v) const;
     bool validVoice(int v) const { return v >= 0 && v < 3; }
     void startNote(const emu::SidVoice& voice, int v);
+    // A new note within the same gate (-p2n, -split): the allowances stay.
+    void restartNote(const emu::SidVoice& voice, int v);
     // The DAW parts (MidiDawParts.cpp).
-    void startDrum(const emu::SidVoice& voice, int v, std::uint8_t key);
-    void splitNote(const emu::SidVoice& voice, int v);
+    void startDrum(const emu::SidVoice& voice, int v, std::uint8_t key, bool gateStart);
     void beginDynamics(const emu::SidVoice& voice, VoiceState& vs);
     void followDynamics(const emu::SidVoice& voice, VoiceState& vs);
+    void hearTone(const emu::SidVoice& voice, VoiceState& vs);
     void settleVelocity(int v);
     void choosePrograms();
     bool writeTracks(const std::string& head);
@@ -151,6 +157,7 @@ private:
     std::array<std::size_t, kChannels> programEvents_;  // each channel's Program Change
     std::array<ChannelSound, kChannels> sounds_{};
     bool gatherSounds_;  // -gm or -tracks
+    std::vector<TempoEstimator::Onset> onsets_;  // -beat: notes started by gates
     int volume_ = 15;
 };
 

@@ -57,19 +57,21 @@ void MidiFileWriter::voiceGateOn(const emu::SidVoice& voice, int v) {
     VoiceState& vs = voices_[v];
     vs.pitchBudget = settings_.pitchChangeNotes;
     vs.bendBudget = settings_.frequencyChangeLimit;
+    vs.gateStart = true;
     startNote(voice, v);
 }
 
 void MidiFileWriter::startNote(const emu::SidVoice& voice, int v) {
     VoiceState& vs = voices_[v];
     const NoteCue cue = std::exchange(vs.cue, NoteCue{});
+    const bool gateStart = std::exchange(vs.gateStart, false);
     vs.clickFrames = 0;
     if (vs.channel != -1) noteOff(vs.channel, "", v);
     vs.drum = false;
     if (vs.instrument == -1) return;
     const bool cued = cue.kind == NoteCue::Kind::Start;
     if (settings_.drumKit && cued && cue.drumKey != 0) {
-        startDrum(voice, v, cue.drumKey);
+        startDrum(voice, v, cue.drumKey, gateStart);
         return;
     }
     const std::int32_t channel = channelMap_.channel(v, vs.instrument);
@@ -123,9 +125,23 @@ void MidiFileWriter::startNote(const emu::SidVoice& voice, int v) {
     noteOn(channel, match.note, kVelocity, v, match.tableValue);
     if (click) vs.clickFrames = cue.tonalOffset;
     beginDynamics(voice, vs);
+    if (gateStart && settings_.tempoFromAllChannels) onsets_.push_back({timebase_.currentTime(), channel});
     if (gatherSounds_)
         sounds_[static_cast<std::size_t>(channel)].noteStarted(v, vs.record, match.note + kNoteOffset,
                                                                voice.sustainRelease);
+}
+
+void MidiFileWriter::restartNote(const emu::SidVoice& voice, int v) {
+    VoiceState& vs = voices_[v];
+    // The new note starts as a gate's note would, but the allowances
+    // belong to the whole gate: what is left of them stays.
+    const std::int32_t pitchBudget = vs.pitchBudget;
+    const std::int32_t bendBudget = vs.bendBudget;
+    vs.pitchBudget = settings_.pitchChangeNotes;
+    vs.bendBudget = settings_.frequencyChangeLimit;
+    startNote(voice, v);
+    vs.pitchBudget = pitchBudget;
+    vs.bendBudget = bendBudget;
 }
 
 void MidiFileWriter::voiceGateOff(const emu::SidVoice& voice, int v) {
@@ -150,7 +166,7 @@ void MidiFileWriter::voiceHeld(const emu::SidVoice& voice, int v) {
         return;
     }
     if (cue.kind == NoteCue::Kind::Split && vs.openNote != kNone) {
-        splitNote(voice, v);
+        restartNote(voice, v);
         return;
     }
     const int channel = vs.channel;
@@ -174,12 +190,7 @@ void MidiFileWriter::voiceHeld(const emu::SidVoice& voice, int v) {
         if (match.note != cs.lastNote &&
             std::abs(match.note - cs.lastNote) >= settings_.pitchThreshold) {
             if (settings_.pitchChangeNotes >= 0 && !take(vs.pitchBudget)) return;
-            // The allowances belong to the whole gate, not to the new note.
-            const std::int32_t pitchBudget = vs.pitchBudget;
-            const std::int32_t bendBudget = vs.bendBudget;
-            voiceGateOn(voice, v);
-            vs.pitchBudget = pitchBudget;
-            vs.bendBudget = bendBudget;
+            restartNote(voice, v);
             return;
         }
         if (cs.referenceFrequency == 0) return;

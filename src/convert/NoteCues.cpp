@@ -18,6 +18,7 @@ namespace {
 constexpr int kVoices = emu::kVoiceCount;
 constexpr double kHoldSpread = 0.5;  // semitones
 constexpr double kMoveStep = 1.0;    // semitones
+constexpr double kNearLimit = 0.01;  // semitones
 
 // The General MIDI keys of each drum sound, taken in turn by the sounds of
 // one kind (toms go by pitch instead).
@@ -53,7 +54,7 @@ double semitones(std::uint32_t frequency) { return 12.0 * std::log2(static_cast<
 class CueFinder {
 public:
     CueFinder(const std::deque<FrameSnapshot>& frames, const WriterSettings& settings)
-        : frames_(frames), settings_(settings), cues_(frames.size()) {}
+        : frames_(frames), settings_(settings), range_(settings.bendRangeInUse()), cues_(frames.size()) {}
 
     std::vector<FrameCues> run() {
         fillVoices();
@@ -63,6 +64,11 @@ public:
     }
 
 private:
+    // The pitch of a tonal frame, worked out once.
+    struct Pitch {
+        double semitones = 0.0;
+        int note = -1;
+    };
     struct DrumHit {
         std::size_t frame;
         int voice;
@@ -76,6 +82,7 @@ private:
         for (int v = 0; v < kVoices; ++v) {
             voices_[v].assign(n, NoteFrame{});
             gateStarts_[v].assign(n, 0);
+            pitches_[v].assign(n, Pitch{});
         }
         std::uint8_t previous[kVoices] = {};
         for (std::size_t i = 0; i < n; ++i) {
@@ -91,7 +98,10 @@ private:
             const std::uint64_t time = std::uint64_t{f.seconds} * 1'000'000 + f.microseconds;
             for (int v = 0; v < kVoices; ++v) {
                 const std::uint8_t control = sync[v].control;
-                voices_[v][i] = NoteFrame{time, sync[v].frequencyRegister, control};
+                const NoteFrame frame{time, sync[v].frequencyRegister, control};
+                voices_[v][i] = frame;
+                if (frame.tonal())
+                    pitches_[v][i] = Pitch{semitones(frame.frequency), table_.findNote(frame.frequency).note};
                 gateStarts_[v][i] = (control & 1) != 0 &&
                                     (f.gateCleared[static_cast<std::size_t>(v)] != 0 || (previous[v] & 1) == 0);
                 previous[v] = control;
@@ -171,44 +181,48 @@ private:
     // steps onto a new note for good.
     void trackSplits(int v, std::size_t from, std::size_t end) {
         const std::vector<NoteFrame>& vf = voices_[v];
-        const std::int32_t range = settings_.bendRangeInUse();
+        const std::vector<Pitch>& pitch = pitches_[v];
         NoteTable::Match current = table_.findNote(vf[from].frequency);
+        double reference = semitones(static_cast<std::uint32_t>(current.tableValue));
         for (std::size_t t = from + 1; t < end && vf[t].gate(); ++t) {
             if (!vf[t].tonal()) continue;
-            const std::uint32_t f = vf[t].frequency;
-            const auto reference = static_cast<std::uint32_t>(current.tableValue);
-            if (table_.pitchBend(f, reference, range) == -1) {
+            if (beyondRange(vf[t].frequency, pitch[t].semitones, current, reference)) {
                 // Beyond the bend range: a new note, unless the next tonal
                 // frame is back within it (a blip).
                 std::size_t next = t + 1;
                 while (next < end && vf[next].gate() && !vf[next].tonal()) ++next;
                 if (next < end && vf[next].gate() &&
-                    table_.pitchBend(vf[next].frequency, reference, range) != -1)
+                    !beyondRange(vf[next].frequency, pitch[next].semitones, current, reference))
                     continue;
-                split(v, t);
-                current = table_.findNote(f);
-                continue;
+            } else {
+                if (pitch[t].note == current.note) continue;
+                const bool arrived = !vf[t - 1].tonal() || pitch[t - 1].note != pitch[t].note;
+                if (!arrived || !heldFrom(v, t, end, kHoldUs) || !movedBefore(v, t, from)) continue;
             }
-            const NoteTable::Match here = table_.findNote(f);
-            if (here.note == current.note) continue;
-            const bool arrived = !vf[t - 1].tonal() || table_.findNote(vf[t - 1].frequency).note != here.note;
-            if (arrived && heldFrom(v, t, end, kHoldUs) && movedBefore(v, t, from)) {
-                split(v, t);
-                current = here;
-            }
+            split(v, t);
+            current = table_.findNote(vf[t].frequency);
+            reference = semitones(static_cast<std::uint32_t>(current.tableValue));
         }
+    }
+
+    // Whether the writer will find the frequency out of its bend range from
+    // the sounding note; only a pitch near the limit needs its exact test.
+    bool beyondRange(std::uint32_t frequency, double pitch, const NoteTable::Match& current,
+                     double reference) const {
+        const double distance = std::fabs(pitch - reference);
+        if (distance < range_ - kNearLimit) return false;
+        if (distance > range_ + kNearLimit) return true;
+        return table_.pitchBend(frequency, static_cast<std::uint32_t>(current.tableValue), range_) == -1;
     }
 
     // The pitch at frame t stays on its note, within half a semitone, with
     // the gate on, for kHoldFrames frames and at least minUs.
     bool heldFrom(int v, std::size_t t, std::size_t end, std::uint64_t minUs) const {
         const std::vector<NoteFrame>& vf = voices_[v];
-        const int note = table_.findNote(vf[t].frequency).note;
-        const double pitch = semitones(vf[t].frequency);
-        std::size_t u = t;
-        for (; u < end && vf[u].gate() && vf[u].tonal(); ++u) {
-            if (table_.findNote(vf[u].frequency).note != note ||
-                std::fabs(semitones(vf[u].frequency) - pitch) > kHoldSpread)
+        const std::vector<Pitch>& pitch = pitches_[v];
+        for (std::size_t u = t; u < end && vf[u].gate() && vf[u].tonal(); ++u) {
+            if (pitch[u].note != pitch[t].note ||
+                std::fabs(pitch[u].semitones - pitch[t].semitones) > kHoldSpread)
                 break;
             if (u + 1 - t >= kHoldFrames && vf[u].timeUs - vf[t].timeUs + frameUs(v, u) >= minUs)
                 return true;
@@ -220,10 +234,10 @@ private:
     // semitone or more away: the voice moved here rather than drifted.
     bool movedBefore(int v, std::size_t t, std::size_t from) const {
         const std::vector<NoteFrame>& vf = voices_[v];
-        const double pitch = semitones(vf[t].frequency);
+        const std::vector<Pitch>& pitch = pitches_[v];
         for (std::size_t j = t; j-- > from;) {
             if (vf[t].timeUs - vf[j].timeUs > kMoveUs) break;
-            if (vf[j].tonal() && std::fabs(semitones(vf[j].frequency) - pitch) >= kMoveStep) return true;
+            if (vf[j].tonal() && std::fabs(pitch[j].semitones - pitch[t].semitones) >= kMoveStep) return true;
         }
         return false;
     }
@@ -261,9 +275,11 @@ private:
 
     const std::deque<FrameSnapshot>& frames_;
     const WriterSettings& settings_;
+    const std::int32_t range_;
     std::vector<FrameCues> cues_;
     std::array<std::vector<NoteFrame>, kVoices> voices_;
     std::array<std::vector<std::uint8_t>, kVoices> gateStarts_;
+    std::array<std::vector<Pitch>, kVoices> pitches_;
     std::vector<DrumHit> drumHits_;
     NoteTable table_;
 };
