@@ -16,6 +16,7 @@ constexpr std::uint32_t kClosedHiHatMs = 150;
 constexpr std::uint32_t kOpenHiHatMs = 600;
 
 constexpr double kSweepDrop = 12.0;        // semitones
+constexpr std::uint64_t kSweepUs = 100'000;  // to fall that far
 constexpr std::size_t kMaxPitches = 64;    // tonal frames looked at
 constexpr double kSweepSlack = 0.25;       // a step may rise this much and still fall
 constexpr double kSweepStep = 1.0;         // two steps down must fall this much
@@ -51,12 +52,16 @@ DrumVerdict classifyDrum(std::span<const NoteFrame> window, std::uint32_t soundM
     std::uint64_t noiseHighBytes = 0;
     bool noiseBeforeTone = false, noiseAfterTone = false;
     double pitches[kMaxPitches];
+    std::uint64_t times[kMaxPitches];
     std::size_t pitchCount = 0;
     int last = 0;  // 1 tonal, 2 noise: the last sounding frame
     for (const NoteFrame& f : window) {
         if (f.tonal()) {
             ++tonalCount;
-            if (pitchCount < std::size(pitches)) pitches[pitchCount++] = midiPitch(f.frequency);
+            if (pitchCount < kMaxPitches) {
+                times[pitchCount] = f.timeUs;
+                pitches[pitchCount++] = midiPitch(f.frequency);
+            }
             if (last == 2) ++alternations;
             last = 1;
         } else if (f.noise()) {
@@ -76,11 +81,13 @@ DrumVerdict classifyDrum(std::span<const NoteFrame> window, std::uint32_t soundM
     }
 
     // A falling sweep: down step by step to the lowest tonal frame, an
-    // octave or more below the first, and not back up after.
+    // octave below the first within kSweepUs, and not back up after.
     std::size_t bottom = 0;
     for (std::size_t i = 1; i < pitchCount; ++i)
         if (pitches[i] < pitches[bottom]) bottom = i;
-    bool sweep = pitches[0] - pitches[bottom] >= kSweepDrop;
+    std::size_t octaveDown = 0;
+    while (octaveDown < pitchCount && pitches[0] - pitches[octaveDown] < kSweepDrop) ++octaveDown;
+    bool sweep = octaveDown < pitchCount && times[octaveDown] - times[0] <= kSweepUs;
     std::size_t steps = 0;  // of a semitone or more
     for (std::size_t i = 1; sweep && i <= bottom; ++i) {
         sweep = pitches[i] <= pitches[i - 1] + kSweepSlack;

@@ -40,9 +40,10 @@ constexpr std::uint64_t kDrumWindowUs = 160'000;
 //   hi-hat up to 150 ms, an open hi-hat up to 600 ms, a crash beyond; darker
 //   noise is a crash beyond 600 ms, else a bass drum below $10, a snare from
 //   $10;
-// - a pitch that falls by an octave or more over the first tonal frames,
-//   step by step, without climbing back: a bass drum after noise or when it
-//   ends below C2, otherwise a tom chosen by the pitch it starts at;
+// - a pitch that falls by an octave within 100 ms of the first tonal frame,
+//   step by step (two steps of a semitone or more), without climbing back: a
+//   bass drum after noise or when it ends below C2, otherwise a tom chosen
+//   by the pitch it starts at;
 // - noise that comes back after the tone (noise with a tonal body), with as
 //   many noise frames as tonal ones or the two alternating: a snare, or a
 //   bass drum when the body lies below C3 and the noise is dark;

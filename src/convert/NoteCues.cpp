@@ -16,7 +16,7 @@ namespace notecast {
 namespace {
 
 constexpr int kVoices = emu::kVoiceCount;
-constexpr double kHoldSpread = 0.5;  // semitones
+constexpr double kHoldSpread = 0.3;  // semitones
 constexpr double kMoveStep = 1.0;    // semitones
 constexpr double kNearLimit = 0.01;  // semitones
 
@@ -215,7 +215,7 @@ private:
         return table_.pitchBend(frequency, static_cast<std::uint32_t>(current.tableValue), range_) == -1;
     }
 
-    // The pitch at frame t stays on its note, within half a semitone, with
+    // The pitch at frame t stays on its note, within kHoldSpread of it, with
     // the gate on, for kHoldFrames frames and at least minUs.
     bool heldFrom(int v, std::size_t t, std::size_t end, std::uint64_t minUs) const {
         const std::vector<NoteFrame>& vf = voices_[v];

@@ -22,9 +22,9 @@ using FrameCues = std::array<NoteCue, emu::kVoiceCount>;
 //   tonal frame, when that comes within kClickUs of the start;
 // - with -split, where a held note takes a new pitch that lasts: a step
 //   beyond the bend range that lasts more than one frame, or a move of at
-//   least a semitone onto a new note that then holds for kHoldFrames frames
-//   (and kHoldUs) within half a semitone. Vibrato, short slides and one-frame
-//   blips stay bends;
+//   least a semitone (within kMoveUs) onto a new note that then holds for
+//   kHoldFrames frames and kHoldUs within 0.3 semitones of where it arrived.
+//   Vibrato, slides and one-frame blips stay bends;
 // - with -kit, the held tone that follows a drum's falling attack while the
 //   gate stays on (a bass drum and a bass note in one sound), as a split.
 // Pitches are those the writer sees: the frequency after hard sync.
