@@ -35,7 +35,7 @@ namespace notecast {
 // The ChannelMap is the converter's and is read when notes start, so it may
 // still be filled after the writer is made.
 //
-// The DAW options (MidiDawParts.cpp) change this, each on its own: -tracks
+// The DAW options (MidiDawExtras.cpp) change this, each on its own: -tracks
 // writes format 1, a first track with tempo, time signature, title and
 // notice, then one named track per channel that has notes, each event at the
 // tick it has in the format-0 file; -gm sets each channel's program from
@@ -45,9 +45,10 @@ namespace notecast {
 // pitch of its first tonal frame and follows no pitch during the click or in
 // noise frames; -split keeps the bend range within 12 semitones and starts
 // a new note where a cue marks a lasting step; -beat estimates the tempo
-// from the notes of all channels; -vel gives each note, once it has ended,
-// a velocity from its envelope peak, its sustain level and the loudest
-// master volume heard while it sounded.
+// from the notes that gates start on all channels; -vel gives each note,
+// once it has ended, a velocity from its envelope peak, the level held while
+// its gate was on, the loudest master volume heard while it sounded and the
+// loudness of the pulse width its tone began with.
 class MidiFileWriter : public BackEnd {
 public:
     MidiFileWriter(const WriterSettings& settings, const ChannelMap& channels);
@@ -134,14 +135,14 @@ private:
     void startNote(const emu::SidVoice& voice, int v);
     // A new note within the same gate (-p2n, -split): the allowances stay.
     void restartNote(const emu::SidVoice& voice, int v);
-    // The DAW parts (MidiDawParts.cpp).
+    // The DAW options (MidiDawExtras.cpp).
     void startDrum(const emu::SidVoice& voice, int v, std::uint8_t key, bool gateStart);
     void beginDynamics(const emu::SidVoice& voice, VoiceState& vs);
     void followDynamics(const emu::SidVoice& voice, VoiceState& vs);
     void hearTone(const emu::SidVoice& voice, VoiceState& vs);
     void settleVelocity(int v);
     void choosePrograms();
-    bool writeTracks(const std::string& head);
+    void writeTracks(const std::string& head);
 
     const ChannelMap& channelMap_;
     MidiTimebase timebase_;

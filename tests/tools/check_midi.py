@@ -216,7 +216,7 @@ def sweep(args):
 
 
 # -daw is these options with -tracks, which makes the file format 1.
-DAW_PARTS = ["-env", "-gm", "-kit", "-click", "-split", "-beat", "-vel"]
+DAW_OPTIONS = ["-env", "-gm", "-kit", "-click", "-split", "-beat", "-vel"]
 
 
 def convert(notecast, options, tune, out, seconds):
@@ -288,7 +288,7 @@ def daw(args):
             out, classic = os.path.join(d, "daw.mid"), os.path.join(d, "classic.mid")
             try:
                 convert(args.notecast, ["-daw"], tune, out, args.seconds)
-                convert(args.notecast, DAW_PARTS, tune, classic, args.seconds)
+                convert(args.notecast, DAW_OPTIONS, tune, classic, args.seconds)
                 problem, _ = check_file(out)
                 if problem is None:
                     check_daw(out, classic)

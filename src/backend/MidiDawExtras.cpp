@@ -1,5 +1,5 @@
-// The parts of MidiFileWriter that only the DAW options use: drum hits,
-// split notes, velocities, programs and the format-1 tracks.
+// What MidiFileWriter does only for the DAW options: drum hits,
+// velocities, programs and the format-1 tracks.
 #include "backend/MidiFileWriter.h"
 
 #include <algorithm>
@@ -117,7 +117,7 @@ void MidiFileWriter::choosePrograms() {
     }
 }
 
-bool MidiFileWriter::writeTracks(const std::string& head) {
+void MidiFileWriter::writeTracks(const std::string& head) {
     // Every event at the tick it has in the format-0 file: the deltas are
     // worked out along the one list, as there.
     std::vector<std::uint64_t> ticks(events_.size());
@@ -182,7 +182,6 @@ bool MidiFileWriter::writeTracks(const std::string& head) {
     out_.seekp(10);
     out_.write(count, 2);
     out_.seekp(end);
-    return out_.good();
 }
 
 } // namespace notecast
