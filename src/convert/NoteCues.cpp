@@ -87,7 +87,7 @@ private:
         std::uint8_t previous[kVoices] = {};
         for (std::size_t i = 0; i < n; ++i) {
             const FrameSnapshot& f = frames_[i];
-            emu::SidVoice sync[3];
+            emu::SidVoice sync[kVoices];
             for (int v = 0; v < kVoices; ++v) {
                 const int base = 7 * v;
                 sync[v].frequencyRegister = f.sidRegisters[static_cast<std::size_t>(base)] |
