@@ -64,7 +64,7 @@ public:
     }
 
 private:
-    // The pitch of a tonal frame, worked out once.
+    // The pitch of a tonal frame with the gate on, worked out once.
     struct Pitch {
         double semitones = 0.0;
         int note = -1;
@@ -100,7 +100,8 @@ private:
                 const std::uint8_t control = sync[v].control;
                 const NoteFrame frame{time, sync[v].frequencyRegister, control};
                 voices_[v][i] = frame;
-                if (frame.tonal())
+                // Only held tones are followed for steps.
+                if (frame.gate() && frame.tonal())
                     pitches_[v][i] = Pitch{semitones(frame.frequency), table_.findNote(frame.frequency).note};
                 gateStarts_[v][i] = (control & 1) != 0 &&
                                     (f.gateCleared[static_cast<std::size_t>(v)] != 0 || (previous[v] & 1) == 0);
