@@ -14,9 +14,9 @@ mkdir -p out
 # A fresh file each time, so the program never stops to ask before
 # overwriting; standard input is closed for the same reason.
 rm -f "$midi"
-# -env: notes end when the SID envelope has died away; -noise3: the drums go
-# to MIDI channel 10 (channel 9 counted from 0); -t54: the song's length.
-if ! build/notecast -env -noise3 -t54 "$tune" "$midi" </dev/null; then
+# -daw: a file for a sequencer (a track per instrument, General MIDI sounds,
+# the drums on channel 10, velocities); -t54: the song's length.
+if ! build/notecast -daw -t54 "$tune" "$midi" </dev/null; then
     echo "The conversion of $tune failed." >&2
     exit 1
 fi

@@ -1,6 +1,7 @@
 #pragma once
 #include "backend/FrameClock.h"
 #include "backend/InstrumentRecords.h"
+#include "backend/NoteCue.h"
 #include "backend/NoteTable.h"
 #include "backend/WriterSettings.h"
 #include "emu/SidVoice.h"
@@ -46,6 +47,12 @@ public:
     virtual void sampleOn(int channel, int period) = 0;
     virtual void sampleOff(int channel, int period) = 0;
     virtual void voiceEnvelope(const emu::SidVoice& voice, int v) = 0;
+    // For the DAW options only (other runs never call them): the SID master
+    // volume (0-15) of the frame, after setFilter; and what the conversion
+    // saw ahead of a voice's note (NoteCue.h), just before that voice's gate
+    // call of the frame.
+    virtual void setVolume(int) {}
+    virtual void setNoteCue(int, const NoteCue&) {}
 
     FrameClock& clock() { return clock_; }
     const WriterSettings& settings() const { return settings_; }

@@ -21,10 +21,6 @@ constexpr std::uint8_t kRpnLsb = 100;
 constexpr std::uint8_t kDataEntryMsb = 6;
 constexpr std::uint8_t kPulseWidthController = 110;
 constexpr std::uint8_t kEnvelopeController = 111;
-constexpr int kDrumChannel = 9;
-
-// Pitch Bend Sensitivity is sent as one data byte.
-constexpr std::int32_t kMaxBendRange = 127;
 
 constexpr double kProvisionalBpm = 100.0;
 
@@ -45,10 +41,6 @@ void putText(std::string& out, std::uint8_t type, const std::string& text) {
     out.append(text, 0, n);
 }
 
-std::int32_t clampBendRange(std::int32_t range) {
-    return std::clamp(range, 0, kMaxBendRange);
-}
-
 } // namespace
 
 MidiFileWriter::MidiFileWriter(const WriterSettings& settings, const ChannelMap& channels)
@@ -58,8 +50,10 @@ MidiFileWriter::MidiFileWriter(const WriterSettings& settings, const ChannelMap&
                 settings.pulsesPerQuarter, settings.speedScale),
       // The synthesizer is told the range with one data byte; the bends are
       // computed with the same range so that they mean what they say.
-      bendRange_(clampBendRange(settings.pitchBendRange)) {
+      bendRange_(settings.bendRangeInUse()),
+      gatherSounds_(settings.generalMidiSounds || settings.trackPerChannel) {
     if (settings_.autoTempo) settings_.tempoBpm = static_cast<float>(kProvisionalBpm);
+    programEvents_.fill(kNone);
 }
 
 bool MidiFileWriter::open(const std::string& fileName, const std::string& title) {
@@ -67,8 +61,9 @@ bool MidiFileWriter::open(const std::string& fileName, const std::string& title)
     if (!out_.is_open()) return false;
     std::string head = "MThd";
     put32(head, 6);
-    put16(head, 0);  // format 0
-    put16(head, 1);  // one track
+    // Format 1 gets its track count once the channels are known.
+    put16(head, settings_.trackPerChannel ? 1 : 0);
+    put16(head, 1);
     put16(head, static_cast<std::uint32_t>(timebase_.ppq()));
     out_.write(head.data(), static_cast<std::streamsize>(head.size()));
     trackStart_ = out_.tellp();
@@ -85,6 +80,7 @@ bool MidiFileWriter::close() {
     if (closed_) return out_.good();
     closed_ = true;
 
+    for (int v = 0; v < emu::kVoiceCount; ++v) settleVelocity(v);
     for (int c = 0; c < kChannels; ++c) {
         for (std::size_t index : channels_[c].openNotes) {
             const MidiEvent on = events_[index];
@@ -98,7 +94,11 @@ bool MidiFileWriter::close() {
 
     if (settings_.autoTempo) {
         TempoEstimator estimator;
-        estimator.build(events_, static_cast<float>(timebase_.tempoValue()));
+        const auto usPerQuarter = static_cast<float>(timebase_.tempoValue());
+        if (settings_.tempoFromAllChannels)
+            estimator.buildFromOnsets(onsets_, usPerQuarter);
+        else
+            estimator.build(events_, usPerQuarter);
         estimator.analyse();
         const double bpm = estimator.estimate();
         if (std::fabs(bpm - kProvisionalBpm) >= 0.01) timebase_.setTempo(static_cast<float>(bpm));
@@ -111,6 +111,7 @@ bool MidiFileWriter::close() {
     appendEvent(end);
 
     if (!out_.is_open()) return false;
+    if (settings_.generalMidiSounds) choosePrograms();
 
     std::string track;
     track.reserve(events_.size() * 5 + 16);
@@ -119,6 +120,13 @@ bool MidiFileWriter::close() {
     track.push_back(static_cast<char>((tempo >> 16) & 0xFF));
     put16(track, tempo & 0xFFFF);
     track.append({'\x00', '\xFF', '\x58', '\x04', '\x04', '\x02', '\x18', '\x08'});
+    if (settings_.trackPerChannel) {
+        writeTracks(track);
+        out_.flush();
+        const bool ok = out_.good();
+        out_.close();
+        return ok && !out_.fail();
+    }
     timebase_.resetEmitted();
     for (const MidiEvent& e : events_) {
         appendVariableLength(track, timebase_.deltaTicks(e.time));
@@ -168,6 +176,7 @@ void MidiFileWriter::setupChannels() {
         if (c == kDrumChannel) continue;
         const auto ch = static_cast<std::uint8_t>(c);
         appendEvent(kProgramChange + ch, kProgram);
+        programEvents_[static_cast<std::size_t>(c)] = events_.size() - 1;
         // Pitch Bend Sensitivity through RPN 0.
         appendEvent(kControlChange + ch, kRpnMsb, 0);
         appendEvent(kControlChange + ch, kRpnLsb, 0);
@@ -203,6 +212,7 @@ void MidiFileWriter::noteOff(int channel, const std::string&, int voice) {
     ChannelState& cs = channels_[channel];
     auto it = std::find(cs.openNotes.begin(), cs.openNotes.end(), vs.openNote);
     if (it == cs.openNotes.end()) return;
+    settleVelocity(voice);
     const MidiEvent on = events_[vs.openNote];
     appendEvent(static_cast<std::uint8_t>(kNoteOff + channel), on.bytes[1], on.bytes[2]);
     cs.openNotes.erase(it);

@@ -1,7 +1,9 @@
 #pragma once
 #include "backend/BackEnd.h"
+#include "backend/ChannelSound.h"
 #include "backend/MidiEvent.h"
 #include "backend/MidiTimebase.h"
+#include "backend/TempoEstimator.h"
 #include "Version.h"
 
 #include <array>
@@ -32,6 +34,21 @@ namespace notecast {
 //
 // The ChannelMap is the converter's and is read when notes start, so it may
 // still be filled after the writer is made.
+//
+// The DAW options (MidiDawExtras.cpp) change this, each on its own: -tracks
+// writes format 1, a first track with tempo, time signature, title and
+// notice, then one named track per channel that has notes, each event at the
+// tick it has in the format-0 file; -gm sets each channel's program from
+// what its notes sounded like (ChannelSound.h); -kit plays the notes the
+// conversion's cues mark as percussion as drum keys on channel 10 and
+// nothing else there; -click starts a note that begins with a click at the
+// pitch of its first tonal frame and follows no pitch during the click or in
+// noise frames; -split keeps the bend range within 12 semitones and starts
+// a new note where a cue marks a lasting step; -beat estimates the tempo
+// from the notes that gates start on all channels; -vel gives each note,
+// once it has ended, a velocity from its envelope peak, the level held while
+// its gate was on, the loudest master volume heard while it sounded and the
+// loudness of the pulse width its tone began with.
 class MidiFileWriter : public BackEnd {
 public:
     MidiFileWriter(const WriterSettings& settings, const ChannelMap& channels);
@@ -60,6 +77,8 @@ public:
     void sampleOn(int channel, int period) override;
     void sampleOff(int channel, int period) override;
     void voiceEnvelope(const emu::SidVoice& voice, int v) override;
+    void setVolume(int volume) override;
+    void setNoteCue(int voice, const NoteCue& cue) override;
 
     std::uint32_t warningCount() const { return warnings_; }
     double tempoBpm() const override;
@@ -69,6 +88,7 @@ public:
     static constexpr int kNoteOffset = 12;
     // Text events carry a one-byte length, which stays valid up to 127.
     static constexpr std::size_t kMaxTextLength = 127;
+    static constexpr int kDrumChannel = 9;
 
 private:
     static constexpr int kChannels = 16;
@@ -83,6 +103,18 @@ private:
         // What is left of -p2nN and -ifN for the note in progress.
         std::int32_t pitchBudget = 0;
         std::int32_t bendBudget = 0;
+        // The DAW options: this frame's cue, the click frames still to
+        // pass, whether the sounding note is a drum hit, and what the
+        // velocity of the sounding note is made of.
+        NoteCue cue;
+        bool gateStart = false;  // the note to start comes from a gate
+        std::uint32_t clickFrames = 0;
+        bool drum = false;
+        std::uint8_t peakLevel = 0;
+        std::uint8_t heldLevel = 0;     // while the gate was last held
+        std::uint8_t loudestVolume = 0;
+        float pulseLoudness = 1.0f;     // of the pulse width the tone began with
+        bool toneHeard = false;
     };
     struct ChannelState {
         std::uint32_t referenceFrequency = 0;
@@ -102,6 +134,16 @@ private:
     bool muted(int v) const;
     bool validVoice(int v) const { return v >= 0 && v < 3; }
     void startNote(const emu::SidVoice& voice, int v);
+    // A new note within the same gate (-p2n, -split): the allowances stay.
+    void restartNote(const emu::SidVoice& voice, int v);
+    // The DAW options (MidiDawExtras.cpp).
+    void startDrum(const emu::SidVoice& voice, int v, std::uint8_t key, bool gateStart);
+    void beginDynamics(const emu::SidVoice& voice, VoiceState& vs);
+    void followDynamics(const emu::SidVoice& voice, VoiceState& vs);
+    void hearTone(const emu::SidVoice& voice, VoiceState& vs);
+    void settleVelocity(int v);
+    void choosePrograms();
+    void writeTracks(const std::string& head);
 
     const ChannelMap& channelMap_;
     MidiTimebase timebase_;
@@ -114,6 +156,11 @@ private:
     std::uint32_t warnings_ = 0;
     std::array<VoiceState, kSampleVoice + 1> voices_{};
     std::array<ChannelState, kChannels> channels_{};
+    std::array<std::size_t, kChannels> programEvents_;  // each channel's Program Change
+    std::array<ChannelSound, kChannels> sounds_{};
+    bool gatherSounds_;  // -gm or -tracks
+    std::vector<TempoEstimator::Onset> onsets_;  // -beat: notes started by gates
+    int volume_ = 15;
 };
 
 } // namespace notecast

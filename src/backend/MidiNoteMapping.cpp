@@ -3,13 +3,16 @@
 #include "backend/MidiFileWriter.h"
 
 #include <cstdlib>
+#include <utility>
 
 namespace notecast {
 
 namespace {
 
 constexpr std::uint8_t kWaveformBits = 0xF0;
+constexpr std::uint8_t kTonalBits = 0x70;
 constexpr std::uint8_t kNoiseBit = 0x80;
+constexpr std::uint8_t kTestBit = 0x08;
 constexpr std::uint8_t kGateBit = 0x01;
 constexpr std::uint8_t kSyncOrRing = 0x06;
 constexpr std::int32_t kNoBend = 8192;
@@ -31,6 +34,12 @@ bool fadedOut(std::uint8_t envState) {
            envState == emu::kEnvRelease;
 }
 
+// A pitched waveform, which -click follows; noise and a stopped
+// oscillator say nothing about the note's pitch.
+bool tonal(std::uint8_t control) {
+    return (control & (kNoiseBit | kTestBit)) == 0 && (control & kTonalBits) != 0;
+}
+
 } // namespace
 
 bool MidiFileWriter::muted(int v) const {
@@ -48,17 +57,32 @@ void MidiFileWriter::voiceGateOn(const emu::SidVoice& voice, int v) {
     VoiceState& vs = voices_[v];
     vs.pitchBudget = settings_.pitchChangeNotes;
     vs.bendBudget = settings_.frequencyChangeLimit;
+    vs.gateStart = true;
     startNote(voice, v);
 }
 
 void MidiFileWriter::startNote(const emu::SidVoice& voice, int v) {
     VoiceState& vs = voices_[v];
+    const NoteCue cue = std::exchange(vs.cue, NoteCue{});
+    const bool gateStart = std::exchange(vs.gateStart, false);
+    vs.clickFrames = 0;
     if (vs.channel != -1) noteOff(vs.channel, "", v);
+    vs.drum = false;
     if (vs.instrument == -1) return;
+    const bool cued = cue.kind == NoteCue::Kind::Start;
+    if (settings_.drumKit && cued && cue.drumKey != 0) {
+        startDrum(voice, v, cue.drumKey, gateStart);
+        return;
+    }
     const std::int32_t channel = channelMap_.channel(v, vs.instrument);
     if (channel < 0 || channel >= kChannels) return;
+    // With the drum kit only drum keys play on the drum channel.
+    if (settings_.drumKit && channel == kDrumChannel) return;
 
-    const bool silent = voice.frequencyRegister == 0 || (voice.control & kWaveformBits) == 0;
+    // A note that begins with a click sounds at the pitch of its tone.
+    const bool click = settings_.clickPitch && cued && cue.tonalFrequency != 0;
+    const std::uint32_t frequency = click ? cue.tonalFrequency : voice.frequencyRegister;
+    const bool silent = frequency == 0 || (!click && (voice.control & kWaveformBits) == 0);
     if (settings_.noiseLevel < 2) {
         // Drum-like instruments: noise that ends the note, or noise mixed
         // with ring-modulated triangle or with several other waveforms, is
@@ -68,7 +92,7 @@ void MidiFileWriter::startNote(const emu::SidVoice& voice, int v) {
         if ((ins.hasNoise && ins.hasTriangleRing) || ins.endsWithNoise ||
             (ins.hasNoise && ins.distinctCount >= 2 && ins.noiseCount >= 2))
             return;
-        if ((voice.control & kNoiseBit) != 0 && ins.hasNoise && ins.length > 1) {
+        if (!click && (voice.control & kNoiseBit) != 0 && ins.hasNoise && ins.length > 1) {
             vs.pendingStart = true;
             return;
         }
@@ -78,7 +102,7 @@ void MidiFileWriter::startNote(const emu::SidVoice& voice, int v) {
         return;
     }
     vs.pendingStart = false;
-    const NoteTable::Match match = notes_.findNote(voice.frequencyRegister);
+    const NoteTable::Match match = notes_.findNote(frequency);
     if (!match.found) return;
     vs.channel = channel;
 
@@ -89,8 +113,7 @@ void MidiFileWriter::startNote(const emu::SidVoice& voice, int v) {
         setupChannels();
     }
 
-    std::int32_t bend = notes_.pitchBend(voice.frequencyRegister,
-                                         static_cast<std::uint32_t>(match.tableValue), bendRange_);
+    std::int32_t bend = notes_.pitchBend(frequency, static_cast<std::uint32_t>(match.tableValue), bendRange_);
     if (bend == -1) {
         ++warnings_;
         bend = kNoBend;
@@ -100,6 +123,25 @@ void MidiFileWriter::startNote(const emu::SidVoice& voice, int v) {
     }
     emitBend(channel, bend);
     noteOn(channel, match.note, kVelocity, v, match.tableValue);
+    if (click) vs.clickFrames = cue.tonalOffset;
+    beginDynamics(voice, vs);
+    if (gateStart && settings_.tempoFromAllChannels) onsets_.push_back({timebase_.currentTime(), channel});
+    if (gatherSounds_)
+        sounds_[static_cast<std::size_t>(channel)].noteStarted(v, vs.record, match.note + kNoteOffset,
+                                                               voice.sustainRelease);
+}
+
+void MidiFileWriter::restartNote(const emu::SidVoice& voice, int v) {
+    VoiceState& vs = voices_[v];
+    // The new note starts as a gate's note would, but the allowances
+    // belong to the whole gate: what is left of them stays.
+    const std::int32_t pitchBudget = vs.pitchBudget;
+    const std::int32_t bendBudget = vs.bendBudget;
+    vs.pitchBudget = settings_.pitchChangeNotes;
+    vs.bendBudget = settings_.frequencyChangeLimit;
+    startNote(voice, v);
+    vs.pitchBudget = pitchBudget;
+    vs.bendBudget = bendBudget;
 }
 
 void MidiFileWriter::voiceGateOff(const emu::SidVoice& voice, int v) {
@@ -115,15 +157,29 @@ void MidiFileWriter::voiceHeld(const emu::SidVoice& voice, int v) {
         voiceGateOn(voice, v);
         return;
     }
+    const NoteCue cue = std::exchange(vs.cue, NoteCue{});
     if (muted(v) || vs.instrument == -1 || vs.channel == -1) return;
+    followDynamics(voice, vs);
+    if (vs.clickFrames > 0) {
+        // The click is part of the note's start.
+        --vs.clickFrames;
+        return;
+    }
+    if (cue.kind == NoteCue::Kind::Split && vs.openNote != kNone) {
+        restartNote(voice, v);
+        return;
+    }
     const int channel = vs.channel;
     ChannelState& cs = channels_[channel];
 
-    if (settings_.extraControllers > 0) emitPulseWidth(channel, voice.pulseWidth);
+    if (settings_.extraControllers > 0 && !vs.drum) emitPulseWidth(channel, voice.pulseWidth);
     if (voice.frequencyRegister == 0) {
         if ((voice.control & kSyncOrRing) == 0) noteOff(channel, "---", v);
         return;
     }
+    // A drum hit has no pitch to follow; with -click neither has noise.
+    if (vs.drum || (settings_.clickPitch && !tonal(voice.control))) return;
+    if (gatherSounds_ && vs.openNote != kNone) sounds_[static_cast<std::size_t>(channel)].frame(voice, v);
 
     if (settings_.pitchChangeNotes != 0) {
         // Level 5 is where -env ends a note; a pitch read there would start
@@ -134,12 +190,7 @@ void MidiFileWriter::voiceHeld(const emu::SidVoice& voice, int v) {
         if (match.note != cs.lastNote &&
             std::abs(match.note - cs.lastNote) >= settings_.pitchThreshold) {
             if (settings_.pitchChangeNotes >= 0 && !take(vs.pitchBudget)) return;
-            // The allowances belong to the whole gate, not to the new note.
-            const std::int32_t pitchBudget = vs.pitchBudget;
-            const std::int32_t bendBudget = vs.bendBudget;
-            voiceGateOn(voice, v);
-            vs.pitchBudget = pitchBudget;
-            vs.bendBudget = bendBudget;
+            restartNote(voice, v);
             return;
         }
         if (cs.referenceFrequency == 0) return;
@@ -175,6 +226,9 @@ void MidiFileWriter::voiceEnvelope(const emu::SidVoice& voice, int v) {
     if (!validVoice(v) || muted(v)) return;
     VoiceState& vs = voices_[v];
     if (vs.instrument == -1 || vs.channel == -1) return;
+    followDynamics(voice, vs);
+    // A click's frames may be silent: they belong to the note's start.
+    if (vs.clickFrames > 0) return;
     if (voice.frequencyRegister == 0) {
         if ((voice.control & kSyncOrRing) == 0) noteOff(vs.channel, "", v);
         return;
@@ -187,6 +241,7 @@ void MidiFileWriter::voiceEnvelope(const emu::SidVoice& voice, int v) {
 void MidiFileWriter::sampleOn(int channel, int period) {
     noteOff(channel, "", kSampleVoice);
     noteOn(channel, kSampleNote, kVelocity, kSampleVoice, period);
+    if (channel >= 0 && channel < kChannels) sounds_[static_cast<std::size_t>(channel)].sampleNote();
 }
 
 void MidiFileWriter::sampleOff(int channel, int) {

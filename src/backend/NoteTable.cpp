@@ -1,5 +1,6 @@
 #include "backend/NoteTable.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -29,17 +30,19 @@ NoteTable::NoteTable() : ratio_(static_cast<float>(std::pow(2.0, 1.0 / 12.0))) {
 NoteTable::Match NoteTable::findNote(std::uint32_t frequencyRegister) const {
     Match m;
     if (frequencyRegister == 0) return m;
-    std::int64_t best = 100000;
-    for (int i = 0; i < kSearchEntries; ++i) {
-        std::int64_t diff = std::llabs(static_cast<std::int64_t>(entries_[i]) -
-                                       static_cast<std::int64_t>(frequencyRegister));
-        if (diff > best) break;
-        // "<=" so that a register exactly between two notes goes to the higher.
-        best = diff;
-        m.found = true;
-        m.note = i;
-        m.tableValue = static_cast<std::int32_t>(entries_[i]);
-    }
+    // Farther than this from the lowest note is no note at all.
+    const auto f = static_cast<std::int64_t>(frequencyRegister);
+    if (std::llabs(static_cast<std::int64_t>(entries_[0]) - f) > 100000) return m;
+    // The nearest entry; a register exactly between two notes goes to the
+    // higher. The entries rise, so the first one at or above the register
+    // and the one before it are the candidates.
+    const std::uint32_t* const begin = entries_;
+    const std::uint32_t* const end = entries_ + kSearchEntries;
+    const std::uint32_t* above = std::lower_bound(begin, end, frequencyRegister);
+    if (above == end || (above != begin && f - *(above - 1) < *above - f)) --above;
+    m.found = true;
+    m.note = static_cast<std::int32_t>(above - begin);
+    m.tableValue = static_cast<std::int32_t>(*above);
     return m;
 }
 

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <map>
 
 namespace notecast {
 
@@ -34,15 +35,33 @@ void TempoEstimator::build(const std::vector<MidiEvent>& events, float usPerQuar
         if (e.time == previous) continue;
         const std::uint64_t interval = e.time - previous;
         previous = e.time;
-        float tempo = usPerQuarter / static_cast<float>(interval);
-        tempo *= 10000.0f;
-        const double key = static_cast<double>(tempo) + 0.5;
-        // A key of 0 (an interval of hours) or beyond the key range (a few
-        // microseconds, only with extreme speed factors) is no beat; it would
-        // also stall the folding into the tempo range.
-        if (!(key >= 1.0) || key >= std::numeric_limits<std::int32_t>::max()) continue;
-        ++histogram_[static_cast<std::int32_t>(key)];
+        count(interval, usPerQuarter);
     }
+}
+
+void TempoEstimator::buildFromOnsets(const std::vector<Onset>& onsets, float usPerQuarter) {
+    histogram_.clear();
+    ranking_.clear();
+    std::map<int, std::uint64_t> previous;  // by channel
+    for (const Onset& o : onsets) {
+        const auto [last, first] = previous.try_emplace(o.channel, o.time);
+        if (first || o.time <= last->second) continue;
+        const std::uint64_t interval = o.time - last->second;
+        if (interval < kShortestBeatUs) continue;
+        last->second = o.time;
+        count(interval, usPerQuarter);
+    }
+}
+
+void TempoEstimator::count(std::uint64_t interval, float usPerQuarter) {
+    float tempo = usPerQuarter / static_cast<float>(interval);
+    tempo *= 10000.0f;
+    const double key = static_cast<double>(tempo) + 0.5;
+    // A key of 0 (an interval of hours) or beyond the key range (a few
+    // microseconds, only with extreme speed factors) is no beat; it would
+    // also stall the folding into the tempo range.
+    if (!(key >= 1.0) || key >= std::numeric_limits<std::int32_t>::max()) return;
+    ++histogram_[static_cast<std::int32_t>(key)];
 }
 
 void TempoEstimator::analyse() {

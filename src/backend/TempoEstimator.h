@@ -9,7 +9,8 @@
 namespace notecast {
 
 // Guesses the beat of a tune from the intervals between successive Note Ons
-// on MIDI channel 0.
+// on MIDI channel 0, or (buildFromOnsets) between the notes each channel
+// starts at a gate.
 //
 // Each interval is expressed as a tempo key (key k = k / 100 beats per
 // minute at the provisional tempo) and counted in a histogram. Near-equal
@@ -25,6 +26,16 @@ public:
     // Fills the histogram from the events in list order. usPerQuarter is the
     // Set Tempo value of the provisional tempo.
     void build(const std::vector<MidiEvent>& events, float usPerQuarter);
+    // The same from the note starts of every channel: the intervals are
+    // taken per channel, and those under kShortestBeatUs left out (notes a
+    // frame or two apart are no beat, and every slower interval, being a
+    // multiple of theirs, would go to them).
+    struct Onset {
+        std::uint64_t time;  // microseconds
+        int channel;
+    };
+    void buildFromOnsets(const std::vector<Onset>& onsets, float usPerQuarter);
+    static constexpr std::uint64_t kShortestBeatUs = 50'000;
     // Merges near-equal keys, then multiples, then ranks all keys.
     void analyse();
     // Beats per minute; 100.0 when there was no interval at all.
@@ -34,6 +45,8 @@ public:
     const Ranking& ranking() const { return ranking_; }
 
 private:
+    void count(std::uint64_t interval, float usPerQuarter);
+
     Histogram histogram_;
     Ranking ranking_;
 };

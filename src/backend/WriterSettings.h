@@ -1,4 +1,5 @@
 #pragma once
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -29,6 +30,26 @@ struct WriterSettings {
     bool englishNotes = false;
     bool hideFrequency = false;
     bool alwaysShowNotes = false;
+
+    // The DAW options (-daw turns them all on, with -env); all off by
+    // default, when the MIDI file is the classic one.
+    bool trackPerChannel = false;     // -tracks: format 1, a named track per channel
+    bool generalMidiSounds = false;   // -gm: a General MIDI program per channel
+    bool drumKit = false;             // -kit: percussion as GM drum keys on channel 10
+    bool clickPitch = false;          // -click: a noise click takes the pitch of the tone
+    bool splitNotes = false;          // -split: bends within 12 semitones, steps become notes
+    bool tempoFromAllChannels = false; // -beat
+    bool envelopeVelocity = false;    // -vel: velocity from envelope and volume
+
+    // Whether the conversion looks ahead at each note for the writer.
+    bool wantsNoteCues() const { return drumKit || clickPitch || splitNotes; }
+    // The pitch-bend range the MIDI writer works with: -ps as far as the one
+    // data byte that tells the synthesizer allows, with -split at most 12.
+    std::int32_t bendRangeInUse() const {
+        const std::int32_t range = std::clamp(pitchBendRange, 0, 127);
+        return splitNotes ? std::min(range, kSplitBendRange) : range;
+    }
+    static constexpr std::int32_t kSplitBendRange = 12;
 };
 
 } // namespace notecast

@@ -4,6 +4,7 @@
 #include "backend/TextDumpWriter.h"
 #include "convert/FrameCapture.h"
 #include "convert/FrameReplay.h"
+#include "convert/NoteCues.h"
 #include "convert/NoteTracker.h"
 #include "tune/SidTune.h"
 
@@ -108,6 +109,7 @@ void Converter::run(const std::string& outputName, bool overwriteAllowed, Progre
     }
     stoppedPlayCalls_ = capture.stoppedCalls();
     for (int v = 0; v < 3; ++v) s.tracker.endNote(v);
+    countNoiseNotes(s.tracker.instruments());
 
     // Between the passes: channels for the instruments, fresh SID voices.
     for (int attempt = 0; attempt < kAllocationAttempts; ++attempt) {
@@ -117,11 +119,18 @@ void Converter::run(const std::string& outputName, bool overwriteAllowed, Progre
     }
     engine_.reset();
 
+    // What the MIDI writer cannot see as it goes: the frames ahead of each
+    // note (the DAW options).
+    std::vector<FrameCues> cues;
+    if (settings_.outputMode == OutputMode::Midi && settings_.wantsNoteCues())
+        cues = findNoteCues(s.frames, settings_);
+
     // Replay pass.
     FrameReplay replay(*backEnd_, m, settings_, s.tracker.instruments());
     reported = 0;
+    std::size_t index = 0;
     for (const FrameSnapshot& frame : s.frames) {
-        replay.step(frame);
+        replay.step(frame, cues.empty() ? nullptr : &cues[index++]);
         if (clock.seconds != reported) {
             reported = clock.seconds;
             sink.update(playSeconds + clock.totalSeconds());
@@ -135,6 +144,17 @@ void Converter::run(const std::string& outputName, bool overwriteAllowed, Progre
     // like a file that could not be created.
     if (!written) throw BackEnd::Error{3, "Could not create file: " + outputName};
     sink.end();
+}
+
+void Converter::countNoiseNotes(const std::vector<Instrument>& instruments) {
+    noiseNotes_ = {};
+    // Only the default noise level leaves out every note of a sound with
+    // noise (none of them gets a channel); only MIDI files lose notes.
+    if (settings_.outputMode != OutputMode::Midi || settings_.noiseLevel != 0) return;
+    for (const Instrument& instrument : instruments) {
+        noiseNotes_.total += instrument.useCount;
+        if (instrument.hasNoise) noiseNotes_.leftOut += instrument.useCount;
+    }
 }
 
 void Converter::getWarnings(std::string& text) {

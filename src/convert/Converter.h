@@ -36,18 +36,28 @@ public:
     // The notes and the tempo of the file the last run wrote (0 before one).
     std::uint32_t notesWritten() const { return backEnd_ ? backEnd_->notesWritten() : 0; }
     double tempoBpm() const { return backEnd_ ? backEnd_->tempoBpm() : 0.0; }
+    // Notes of the last run that the default noise level left out, because
+    // their sound has noise in it, and all notes; both 0 unless the run
+    // wrote MIDI at the default noise level.
+    struct NoiseNotes {
+        std::uint32_t leftOut = 0;
+        std::uint32_t total = 0;
+    };
+    NoiseNotes noiseNotes() const { return noiseNotes_; }
     // The emulated machine, as the last initSong / run left it.
     const emu::C64& machine() const { return engine_.machine(); }
 
 private:
     // (the capture, note tracking and replay state lives here)
     struct State;
+    void countNoiseNotes(const std::vector<Instrument>& instruments);
     std::unique_ptr<State> state_;
     EmuEngine engine_;
     SidTune* tune_ = nullptr;
     std::unique_ptr<BackEnd> backEnd_;
     ConverterSettings settings_;
     std::uint32_t stoppedPlayCalls_ = 0;
+    NoiseNotes noiseNotes_;
 };
 
 } // namespace notecast

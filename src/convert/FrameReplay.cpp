@@ -40,13 +40,11 @@ FrameReplay::FrameReplay(BackEnd& out, emu::C64& machine, const ConverterSetting
       machine_(machine),
       envelopes_(settings.envelopeEmulation),
       samples_(settings.captureSamples),
+      volume_(settings.envelopeVelocity),
       sampleChannel_(settings.sampleChannel),
-      instruments_(instruments),
-      sustainPhase_(emu::phaseForState(emu::kEnvSustain)),
-      silentPhase_(emu::phaseForState(emu::kEnvSilent)),
-      releasePhase_(emu::phaseForState(emu::kEnvRelease)) {}
+      instruments_(instruments) {}
 
-void FrameReplay::step(const FrameSnapshot& frame) {
+void FrameReplay::step(const FrameSnapshot& frame, const FrameCues* cues) {
     emu::C64& m = machine_;
     emu::SidVoice (&voices)[3] = m.voices;
 
@@ -72,6 +70,7 @@ void FrameReplay::step(const FrameSnapshot& frame) {
     const std::uint8_t d418 = frame.sidRegisters[0x18];
     out_.setFilter((frame.sidRegisters[0x15] & 7) + frame.sidRegisters[0x16] * 8, d417 >> 4,
                    d417 & 7, d418 & 0x70);
+    if (volume_) out_.setVolume(d418 & 0x0F);
 
     // The sync rule looks at this frame's control bytes; the voice update
     // below still needs last frame's to see the gate edges.
@@ -88,7 +87,11 @@ void FrameReplay::step(const FrameSnapshot& frame) {
         voices[v].gateCleared = frame.gateCleared[static_cast<std::size_t>(v)];
     }
 
-    for (int v = 0; v < 3; ++v) updateVoice(voices[v], v, frame);
+    for (int v = 0; v < 3; ++v) {
+        if (cues != nullptr && (*cues)[static_cast<std::size_t>(v)].kind != NoteCue::Kind::None)
+            out_.setNoteCue(v, (*cues)[static_cast<std::size_t>(v)]);
+        updateVoice(voices[v], v, frame);
+    }
 
     if (samples_) {
         m.stepSampleChannels();
@@ -99,23 +102,10 @@ void FrameReplay::step(const FrameSnapshot& frame) {
     // The voices' envelopes and the sample channels do not touch each other,
     // so each runs through the frame's samples on its own.
     if (envelopes_) {
-        for (emu::SidVoice& voice : voices) runEnvelope(voice, frame.samples);
+        for (emu::SidVoice& voice : voices) emu::advanceEnvelope(voice, frame.samples);
     }
     if (samples_) {
         for (std::uint32_t n = frame.samples; n != 0; --n) m.sampleOutput();
-    }
-}
-
-void FrameReplay::runEnvelope(emu::SidVoice& voice, std::uint32_t samples) const {
-    for (; samples != 0; --samples) {
-        const emu::EnvelopePhase phase = voice.envPhase;
-        // Most of the time a voice holds its level: sustaining, silent, or at
-        // the end of its release. Nothing changes until the next frame.
-        if (phase == nullptr || phase == sustainPhase_ || phase == silentPhase_) return;
-        if (phase == releasePhase_ && voice.envLevel == 0 &&
-            (voice.envCounter >> 16) >= emu::kCurveLength)
-            return;
-        phase(voice);
     }
 }
 

@@ -2,6 +2,7 @@
 #include "backend/BackEnd.h"
 #include "convert/ConversionRecords.h"
 #include "convert/ConverterSettings.h"
+#include "convert/NoteCues.h"
 #include "emu/C64.h"
 
 #include <vector>
@@ -19,22 +20,21 @@ public:
     FrameReplay(BackEnd& out, emu::C64& machine, const ConverterSettings& settings,
                 const std::vector<Instrument>& instruments);
 
-    void step(const FrameSnapshot& frame);
+    // cues: what the conversion saw ahead of the frame's notes (the DAW
+    // options), or null.
+    void step(const FrameSnapshot& frame, const FrameCues* cues = nullptr);
 
 private:
     void updateVoice(emu::SidVoice& voice, int v, const FrameSnapshot& frame);
     void reportSample();
-    void runEnvelope(emu::SidVoice& voice, std::uint32_t samples) const;
 
     BackEnd& out_;
     emu::C64& machine_;
     const bool envelopes_;
     const bool samples_;
+    const bool volume_;
     const int sampleChannel_;
     const std::vector<Instrument>& instruments_;
-    const emu::EnvelopePhase sustainPhase_;
-    const emu::EnvelopePhase silentPhase_;
-    const emu::EnvelopePhase releasePhase_;
 };
 
 // Hard sync as the conversion sees it: a synced voice takes its source's

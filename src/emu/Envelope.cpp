@@ -220,6 +220,69 @@ std::uint16_t sustainNewLevel(SidVoice& v) {
     return loweredDecay(v);
 }
 
+// --- many samples at once -------------------------------------------------
+//
+// Each run below does what `n` calls of its phase operation would do to the
+// voice (level, counter, state and phase, all exactly), up to and including
+// the sample on which the phase ends, and returns how many samples that took.
+// The counter moves by a fixed step per sample, so the sample on which it
+// first reaches a curve position is a division away.
+
+// Samples before the counter, starting at c, reaches `limit` (16.16).
+std::uint64_t samplesBelow(std::uint64_t c, std::uint64_t limit, std::uint32_t step) {
+    return c >= limit ? 0 : (limit - c + step - 1) / step;
+}
+
+std::uint32_t runAttack(SidVoice& v, std::uint32_t n) {
+    const std::uint64_t c = v.envCounter;
+    const std::uint64_t k = samplesBelow(c, std::uint64_t{256} << 16, v.envStep);
+    if (n <= k) {
+        v.envLevel = static_cast<std::uint8_t>((c + (n - 1) * std::uint64_t{v.envStep}) >> 16);
+        v.envCounter = static_cast<std::uint32_t>(c + n * std::uint64_t{v.envStep});
+        return n;
+    }
+    v.envCounter = static_cast<std::uint32_t>(c + k * v.envStep);
+    completeAttack(v);
+    return static_cast<std::uint32_t>(k + 1);
+}
+
+// Decay and lowered decay: the curve falls, so the sustain level is reached
+// at the first position at or below it, which the inverse table gives.
+// endLevel is the level a decay that ran off the curve holds.
+std::uint32_t runDecayTo(SidVoice& v, std::uint32_t n, std::uint8_t endLevel) {
+    const EnvelopeTables& t = *v.tables;
+    const std::uint64_t c = v.envCounter;
+    if ((c >> 16) >= kCurveLength) {
+        enterSustain(v, endLevel);
+        return 1;
+    }
+    const std::uint64_t k =
+        samplesBelow(c, std::uint64_t{t.inverse[v.sustainLevel]} << 16, v.envStep);
+    if (n <= k) {
+        v.envLevel = t.curve[(c + (n - 1) * std::uint64_t{v.envStep}) >> 16];
+        v.envCounter = static_cast<std::uint32_t>(c + n * std::uint64_t{v.envStep});
+        return n;
+    }
+    v.envCounter = static_cast<std::uint32_t>(c + k * v.envStep);
+    enterSustain(v, v.sustainLevel);
+    return static_cast<std::uint32_t>(k + 1);
+}
+
+std::uint32_t runRelease(SidVoice& v, std::uint32_t n) {
+    const EnvelopeTables& t = *v.tables;
+    const std::uint64_t c = v.envCounter;
+    const std::uint64_t k = samplesBelow(c, std::uint64_t{kCurveLength} << 16, v.envStep);
+    if (n <= k) {
+        v.envLevel = t.curve[(c + (n - 1) * std::uint64_t{v.envStep}) >> 16];
+        v.envCounter = static_cast<std::uint32_t>(c + n * std::uint64_t{v.envStep});
+    } else {
+        // Off the end of the curve the level stays where the curve ends.
+        v.envCounter = static_cast<std::uint32_t>(c + k * v.envStep);
+        v.envLevel = t.curve[kLastPosition];
+    }
+    return n;
+}
+
 constexpr EnvelopePhase kPhases[24] = {
     startAttack, startRelease, attack, decay, sustain, release, loweredDecay, silent,
     startAttackAfterHold, silent, silent, silent, silent, silent, silent, silent,
@@ -267,6 +330,35 @@ void resetVoices(SidVoice (&voices)[3], const EnvelopeTables& tables) {
         v.modulatedVoice = &voices[(i + 1) % 3];
         v.voiceMask = static_cast<std::uint8_t>(1u << i);
         resetEnvelope(v);
+    }
+}
+
+void advanceEnvelope(SidVoice& v, std::uint32_t samples) {
+    while (samples != 0) {
+        const EnvelopePhase phase = v.envPhase;
+        // Sustaining or silent: nothing changes until the registers do.
+        if (phase == nullptr || phase == sustain || phase == silent) return;
+        const bool stepped =
+            phase == attack || phase == decay || phase == loweredDecay || phase == release;
+        std::uint32_t done = 1;
+        if (stepped && v.envStep == 0) {
+            // A counter that does not move: the first call settles the voice
+            // for good unless it ends the phase.
+            phase(v);
+            if (v.envPhase == phase) return;
+        } else if (phase == attack) {
+            done = runAttack(v, samples);
+        } else if (phase == decay) {
+            done = runDecayTo(v, samples, v.sustainLevel);
+        } else if (phase == loweredDecay) {
+            done = runDecayTo(v, samples, v.tables->curve[kLastPosition]);
+        } else if (phase == release) {
+            done = runRelease(v, samples);
+        } else {
+            // The one-sample phases (starts, new rates, held attack).
+            phase(v);
+        }
+        samples -= done;
     }
 }
 

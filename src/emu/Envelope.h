@@ -34,6 +34,11 @@ void buildTables(EnvelopeTables& tables, std::uint32_t sampleRate, bool nonLinea
 void resetEnvelope(SidVoice& voice);
 // The phase operation for a phase code (envState >> 1 indexes the table).
 EnvelopePhase phaseForState(std::uint8_t envState);
+// Runs the voice's envelope for a number of output samples: the same level,
+// counter, state and phase as that many calls of its phase operation, in
+// time that does not grow with the number of samples. The audio output
+// value is not produced.
+void advanceEnvelope(SidVoice& voice, std::uint32_t samples);
 // Links three voices into their ring (voice 1 synchronised by voice 3, 2 by
 // 1, 3 by 2) and resets them onto the given tables.
 void resetVoices(SidVoice (&voices)[3], const EnvelopeTables& tables);

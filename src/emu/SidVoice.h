@@ -3,6 +3,10 @@
 
 namespace notecast::emu {
 
+// SID voices the conversion follows. Per-voice state of the DAW options is
+// sized with it.
+constexpr int kVoiceCount = 3;
+
 struct EnvelopeTables;
 struct SidVoice;
 // Envelope phase operation, run once per output sample; returns the

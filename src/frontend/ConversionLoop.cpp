@@ -33,6 +33,16 @@ void reportStoppedRoutines(const Converter& converter, std::ostream& err) {
     }
 }
 
+// The default noise level drops every sound with noise in it, which for
+// many tunes is most of the music (leads and basses that start with a
+// click among them): say so when it is more than a third of the notes.
+void reportNoiseNotes(const Converter& converter, std::ostream& err) {
+    const Converter::NoiseNotes notes = converter.noiseNotes();
+    if (3ull * notes.leftOut <= notes.total) return;
+    err << "Hint: " << notes.leftOut << " of " << notes.total
+        << " notes were left out because their sound has noise in it; -daw keeps them." << std::endl;
+}
+
 // Runs the conversion until it succeeds, fails for good or the user declines
 // to overwrite; true when it failed.
 bool conversionLoop(Converter& converter, const std::string& outputName, bool overwriteAllowed,
@@ -114,6 +124,7 @@ int convertTune(SidTune& tune, RunOptions& run, std::istream& in, std::ostream& 
     converter->getWarnings(warnings);
     out << std::endl << warnings << std::endl;
     reportStoppedRoutines(*converter, err);
+    reportNoiseNotes(*converter, err);
     return failed ? -1 : 0;
 }
 

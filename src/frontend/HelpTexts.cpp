@@ -48,6 +48,14 @@ void printMidiLines(std::ostream& out) {
     optionLine(out, kAnyMode, "-pt<num>    pitch to note threshold (default: 1 semitone)");
     optionLine(out, kAnyMode, "-sc<num>    scale song speed (default: 1.0)");
     optionLine(out, kAnyMode, "-m<num>     mute SID voice(s) (default: none)");
+    optionLine(out, kAnyMode, "-daw        DAW-ready file: -env and all of the options below");
+    optionLine(out, kAnyMode, "-tracks     one named track per channel (format 1)");
+    optionLine(out, kAnyMode, "-gm         General MIDI sound per channel");
+    optionLine(out, kAnyMode, "-kit        drums on General MIDI drum keys, channel 10");
+    optionLine(out, kAnyMode, "-click      a noise click takes the pitch of its tone");
+    optionLine(out, kAnyMode, "-split      bend range max. 12, pitch steps become notes");
+    optionLine(out, kAnyMode, "-beat       tempo from the notes of all channels");
+    optionLine(out, kAnyMode, "-vel        velocity from envelope and volume");
 }
 
 void printTextLines(std::ostream& out) {

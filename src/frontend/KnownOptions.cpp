@@ -46,6 +46,14 @@ constexpr OptionRule kKnownOptions[] = {
     {"-csv=", Prefix},
     {"-j%d", Value},
     {"-y", Exact},
+    {"-daw", Exact},
+    {"-tracks", Exact},
+    {"-gm", Exact},
+    {"-kit", Exact},
+    {"-click", Exact},
+    {"-split", Exact},
+    {"-beat", Exact},
+    {"-vel", Exact},
 };
 
 } // namespace

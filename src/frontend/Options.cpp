@@ -2,6 +2,8 @@
 
 #include "frontend/CommandLine.h"
 
+#include <algorithm>
+
 namespace notecast {
 
 namespace {
@@ -23,6 +25,24 @@ void readCollectionOptions(const CommandLine& cl, CollectionOptions& c) {
     cl.getValue("-j%d", c.jobs);
     c.replaceOutputs = cl.hasOption("-y");
     c.inputs = cl.positionalArguments();
+}
+
+// The DAW options, each an exact word that no other option's prefix or
+// value pattern takes; -daw turns on all of them and -env.
+void readDawOptions(const CommandLine& cl, ConverterSettings& s) {
+    const bool daw = cl.hasOption("-daw");
+    s.trackPerChannel = daw || cl.hasOption("-tracks");
+    s.generalMidiSounds = daw || cl.hasOption("-gm");
+    s.drumKit = daw || cl.hasOption("-kit");
+    s.clickPitch = daw || cl.hasOption("-click");
+    s.splitNotes = daw || cl.hasOption("-split");
+    s.tempoFromAllChannels = daw || cl.hasOption("-beat");
+    s.envelopeVelocity = daw || cl.hasOption("-vel");
+    if (daw) s.envelopeEmulation = true;
+    // Click notes need the sounds with noise to get channels and be played;
+    // the drum kit needs the drum channel as well.
+    if (s.clickPitch) s.noiseLevel = std::max(s.noiseLevel, 2);
+    if (s.drumKit) s.noiseLevel = std::max(s.noiseLevel, 3);
 }
 
 } // namespace
@@ -71,6 +91,7 @@ RunOptions readOptions(const CommandLine& cl) {
     cl.getValue("-m%d", muteList);
     applyMuteList(muteList, s);
     cl.getValue("-x%d", s.extraControllers);
+    readDawOptions(cl, s);
 
     cl.getArgument(1, run.inputFile);
     cl.getArgument(2, run.outputFile);

@@ -22,6 +22,14 @@ const char* const kMidiOptions =
     "     -pt<num>    pitch to note threshold (default: 1 semitone)\n"
     "     -sc<num>    scale song speed (default: 1.0)\n"
     "     -m<num>     mute SID voice(s) (default: none)\n"
+    "     -daw        DAW-ready file: -env and all of the options below\n"
+    "     -tracks     one named track per channel (format 1)\n"
+    "     -gm         General MIDI sound per channel\n"
+    "     -kit        drums on General MIDI drum keys, channel 10\n"
+    "     -click      a noise click takes the pitch of its tone\n"
+    "     -split      bend range max. 12, pitch steps become notes\n"
+    "     -beat       tempo from the notes of all channels\n"
+    "     -vel        velocity from envelope and volume\n"
     "\n";
 
 const char* const kTextOptions =
