@@ -57,6 +57,7 @@ int runSteps(int argc, char** argv, std::istream& in, std::ostream& out, std::os
         err << (info.statusText != nullptr ? info.statusText : "") << std::endl;
         return -1;
     }
+    for (const std::string& warning : info.headerWarnings) err << warning << std::endl;
     if (run.songNumber == 0) run.songNumber = info.startSong;
     settlePlayingTime(database, databaseLoaded, tune, run.songNumber, run.verbose, run.settings,
                       out, err);
