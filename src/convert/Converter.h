@@ -33,6 +33,9 @@ public:
     // initSong / run: the driver tells the user about them.
     bool initStopped() const { return engine_.initStopped(); }
     std::uint32_t stoppedPlayCalls() const { return stoppedPlayCalls_; }
+    // For a tune on the whole machine: what its last run did that the user
+    // must know ("WARNING: ..." texts, see MachineCapture).
+    const std::vector<std::string>& machineWarnings() const { return machineWarnings_; }
     // The emulated machine, as the last initSong / run left it.
     const emu::C64& machine() const { return engine_.machine(); }
 
@@ -45,6 +48,7 @@ private:
     std::unique_ptr<BackEnd> backEnd_;
     ConverterSettings settings_;
     std::uint32_t stoppedPlayCalls_ = 0;
+    std::vector<std::string> machineWarnings_;
 };
 
 } // namespace notecast

@@ -30,6 +30,7 @@ void reportStoppedRoutines(const Converter& converter, std::ostream& err) {
         err << "WARNING: " << stopped << " play calls did not return and were stopped; "
             << kConsequence << std::endl;
     }
+    for (const std::string& warning : converter.machineWarnings()) err << warning << std::endl;
 }
 
 // Runs the conversion until it succeeds, fails for good or the user declines

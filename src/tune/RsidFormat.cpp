@@ -10,9 +10,12 @@ namespace {
 
 constexpr std::uint32_t kRsidMagic = 0x52534944;  // "RSID"
 constexpr std::size_t kHeaderLength = 0x7C;
-// Below this the tune would overwrite the system's own RAM (the screen ends
-// at $07E7).
-constexpr std::uint32_t kLowestAddress = 0x07E8;
+// Data below this would overwrite what the machine itself needs: the zero
+// page, the stack, the system's work area and its vectors. (A real C64 also
+// keeps the screen below $07E8, but nothing here displays it, and tunes
+// converted from play-routine files load from $03EC on.)
+constexpr std::uint32_t kLowestLoad = 0x0334;
+
 
 } // namespace
 
@@ -68,15 +71,16 @@ bool SidTune::acceptsRsid(const std::uint8_t* data, std::size_t length) {
     const std::uint32_t load = readLe16(data + kHeaderLength);
     const std::uint32_t bytes = static_cast<std::uint32_t>(length - kHeaderLength - 2);
     const std::uint32_t last = load + bytes - 1;  // one below load when there are none
-    if (load < kLowestAddress || load + bytes > 0x10000) {
+    if (load < kLowestLoad || load + bytes > 0x10000) {
         std::snprintf(text, sizeof text, "ERROR: RSID load range $%04X-$%04X is not valid", unsigned{load},
                       unsigned{last});
         return refuse();
     }
     std::uint32_t init = readBe16(data + 0x0A);
     if (init == 0) init = load;
-    if (init < kLowestAddress || (init >= 0xA000 && init < 0xC000) || init >= 0xD000 || init < load ||
-        init > last) {
+    // Init may lie under a ROM: the tune's data shows through there (see the
+    // machine's bus).
+    if (init < load || init > last) {
         std::snprintf(text, sizeof text, "ERROR: RSID init address $%04X is not valid", unsigned{init});
         return refuse();
     }

@@ -68,13 +68,11 @@ TEST(RsidHeader, EveryRefusalHasItsText) {
         {with([](Rsid& r) { r.flags = 0x0016; }), "ERROR: RSID tune needs the C64 BASIC interpreter (not supported)"},
         {with([](Rsid& r) { r.flags = 0x0001; }), "ERROR: RSID tune with MUS data is not supported"},
         {patched(0x07, 0x76), "ERROR: RSID data offset must be $007C"},
-        {with([](Rsid& r) { r.load = 0x07E7; }), "ERROR: RSID load range $07E7-$07F6 is not valid"},
+        {with([](Rsid& r) { r.load = 0x0333, r.init = 0x1000, r.dataBytes = 0x1000; }),
+         "ERROR: RSID load range $0333-$1332 is not valid"},
         {with([](Rsid& r) { r.load = 0xFFF8; }), "ERROR: RSID load range $FFF8-$10007 is not valid"},
         {with([](Rsid& r) { r.init = 0x1010; }), "ERROR: RSID init address $1010 is not valid"},
         {with([](Rsid& r) { r.load = 0x0FFF, r.init = 0x0FFE; }), "ERROR: RSID init address $0FFE is not valid"},
-        {with([](Rsid& r) { r.load = 0xA000, r.dataBytes = 0x3000; }), "ERROR: RSID init address $A000 is not valid"},
-        {with([](Rsid& r) { r.load = 0xC000, r.dataBytes = 0x3000, r.init = 0xD000; }),
-         "ERROR: RSID init address $D000 is not valid"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
@@ -84,9 +82,10 @@ TEST(RsidHeader, EveryRefusalHasItsText) {
         EXPECT_STREQ(tune.getInfo().formatText, c.text);
     }
 
-    // The lowest load address, init at the last loaded byte and the top of
-    // memory are all fine.
-    for (const Rsid& r : {Rsid{.load = 0x07E8}, Rsid{.init = 0x100F}, Rsid{.load = 0xC000, .init = 0xC000, .dataBytes = 0x4000}}) {
+    // The lowest load address, init at the last loaded byte, under a ROM or
+    // in the I/O area, and the top of memory are all fine.
+    for (const Rsid& r : {Rsid{.load = 0x0334}, Rsid{.init = 0x100F}, Rsid{.load = 0x9FC3, .init = 0xA000, .dataBytes = 0x100},
+                          Rsid{.load = 0xC000, .init = 0xDFC3, .dataBytes = 0x4000}}) {
         SidTune tune = load(r.build());
         ASSERT_TRUE(tune.status()) << tune.getInfo().statusText;
         EXPECT_TRUE(tune.getInfo().interruptDriven);
