@@ -35,6 +35,7 @@ private:
     const emu::EnvelopePhase sustainPhase_;
     const emu::EnvelopePhase silentPhase_;
     const emu::EnvelopePhase releasePhase_;
+    bool volumeSamples_ = false;
 };
 
 // Hard sync as the conversion sees it: a synced voice takes its source's

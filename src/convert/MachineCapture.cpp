@@ -13,6 +13,10 @@ namespace {
 // Snapshots come once a handler returns, or after this many video frames
 // without one.
 constexpr std::uint64_t kTimedAfterFrames = 3;
+// Music sets the volume a few times a frame at most; samples played through
+// it come at a few kHz.
+constexpr std::uint64_t kSampleRateHz = 2000;
+constexpr std::uint32_t kMinimumSamples = 4;
 
 std::string secondsText(std::uint64_t cycles, std::uint32_t clock) {
     char text[32];
@@ -58,9 +62,22 @@ bool MachineCapture::step(FrameClock& clock) {
     return false;
 }
 
+std::uint16_t MachineCapture::volumeSamplePeriod(std::uint64_t cycles) {
+    const emu::C64& m = engine_.machine();
+    const std::uint32_t writes = m.volumeWrites - volumeWrites_;
+    volumeWrites_ = m.volumeWrites;
+    const std::uint64_t span = cycles - last_;
+    if (writes < kMinimumSamples || writes * std::uint64_t{m.timing.cpuClock} < kSampleRateHz * span) return 0;
+    return static_cast<std::uint16_t>(std::min<std::uint64_t>(span / writes, 0xFFFF));
+}
+
 void MachineCapture::take(std::uint64_t cycles, FrameClock& clock) {
     emu::C64& m = engine_.machine();
-    if (taken_) frames_.back().samples = static_cast<std::uint32_t>(samplesAt(cycles) - samplesAt(last_));
+    const std::uint16_t samplePeriod = volumeSamplePeriod(cycles);
+    if (taken_) {
+        frames_.back().samples = static_cast<std::uint32_t>(samplesAt(cycles) - samplesAt(last_));
+        frames_.back().volumeSamplePeriod = samplePeriod;
+    }
     FrameSnapshot& frame = frames_.emplace_back();
     const std::uint32_t hz = m.timing.cpuClock;
     frame.seconds = static_cast<std::uint32_t>(cycles / hz);
@@ -77,8 +94,10 @@ void MachineCapture::take(std::uint64_t cycles, FrameClock& clock) {
 }
 
 void MachineCapture::finish(std::uint64_t cycles) {
-    if (taken_ && !over_)
+    if (taken_ && !over_) {
         frames_.back().samples = static_cast<std::uint32_t>(samplesAt(std::max(cycles, last_)) - samplesAt(last_));
+        frames_.back().volumeSamplePeriod = volumeSamplePeriod(std::max(cycles, last_));
+    }
     over_ = true;
 }
 

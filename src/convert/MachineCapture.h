@@ -20,7 +20,8 @@ namespace notecast {
 // Each snapshot carries the time the machine had reached; its sample count
 // is the output samples up to the next snapshot, counted from the absolute
 // cycle counter so that nothing drifts. The volume register in a snapshot is
-// the one written outside sample-rate handlers.
+// the one written outside sample-rate handlers; samples played through it
+// are counted for the sample report (-sam).
 class MachineCapture {
 public:
     MachineCapture(EmuEngine& engine, NoteTracker& tracker, std::deque<FrameSnapshot>& frames,
@@ -37,6 +38,9 @@ public:
 private:
     void take(std::uint64_t cycles, FrameClock& clock);
     void finish(std::uint64_t cycles);
+    // The cycles from one to the next sample written to the volume register
+    // since the last snapshot, or 0 when that was not sample playback.
+    std::uint16_t volumeSamplePeriod(std::uint64_t cycles);
     std::uint64_t samplesAt(std::uint64_t cycles) const;
 
     EmuEngine& engine_;
@@ -45,6 +49,7 @@ private:
     std::uint64_t end_;
     std::uint64_t videoFrame_;
     std::uint64_t last_ = 0;    // cycle of the last snapshot, 0 before the first
+    std::uint32_t volumeWrites_ = 0;
     bool taken_ = false;
     bool timed_ = false;        // the last snapshot was a timed one
     bool over_ = false;

@@ -244,6 +244,7 @@ struct C64 {
     std::uint64_t kernalCalls = 0;   // bit n: jump-table entry n was called
     std::uint32_t sidWrites = 0;     // writes to the SID chips, for the interrupt records
     std::uint8_t musicVolume = 0;    // $D418 as written outside sample-rate handlers
+    std::uint32_t volumeWrites = 0;  // writes to $D418, samples included
     std::uint8_t tuneBytes[0x4000 / 8] = {};
     ReadHandler fetchCode = nullptr;
     std::uint8_t systemCode[kCodeMapBytes] = {};

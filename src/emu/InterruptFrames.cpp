@@ -31,8 +31,10 @@ void InterruptFrames::enter(Device device, std::uint16_t handler, std::uint8_t s
 }
 
 bool InterruptFrames::leave(std::uint8_t sp, std::uint32_t sidWrites) {
+    // Some players leave bytes on the stack (or take some) and still end
+    // with RTI: it ends the innermost record it does not lie above.
     dropUnwound(sp);
-    if (depth_ == 0 || records_[depth_ - 1].sp != sp) return false;
+    if (depth_ == 0) return false;
     const Record r = records_[--depth_];
     const std::uint32_t all = sidWrites - r.writesAtEntry;
     if (depth_ > 0) records_[depth_ - 1].nestedWrites += all;

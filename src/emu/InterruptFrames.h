@@ -9,7 +9,7 @@ enum class Device : std::uint8_t { Cia1, Cia2, Vic };
 // Decides which interrupt handler runs make a frame of an interrupt-driven
 // tune. Every interrupt the CPU takes opens a record (its device, its
 // handler's address, the stack pointer after the push, the SID writes
-// counted so far); the RTI that pulls the record's push closes it. A closed
+// counted so far); the handler's RTI closes it. A closed
 // record makes a frame when its device interrupted at least kMinimumSpacing
 // cycles after its previous interrupt (a device's first passes: music
 // handlers run a few times a frame at most, sample players every few hundred
@@ -26,7 +26,8 @@ public:
     // An interrupt was entered; `sp` is the stack pointer after its push.
     void enter(Device device, std::uint16_t handler, std::uint8_t sp, std::uint64_t now,
                std::uint32_t sidWrites);
-    // An RTI pulls from sp + 1. True when it ends a record that makes a frame.
+    // An RTI pulls from sp + 1: it ends the innermost open record whose push
+    // it does not lie above. True when that record makes a frame.
     bool leave(std::uint8_t sp, std::uint32_t sidWrites);
 
     // True inside a handler of the sample rate (spacing below the minimum):

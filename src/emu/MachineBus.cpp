@@ -45,8 +45,10 @@ void sidWrite(C64& m, std::uint16_t address, std::uint8_t value) {
     ++m.sidWrites;
     // Samples written to the volume register from a fast interrupt are not
     // the music's volume and filter mode.
-    if ((address & 0x1Fu) == 0x18 && !m.inExtraSid(address) && !m.interrupts.inSampleHandler())
-        m.musicVolume = value;
+    if ((address & 0x1Fu) == 0x18 && !m.inExtraSid(address)) {
+        ++m.volumeWrites;
+        if (!m.interrupts.inSampleHandler()) m.musicVolume = value;
+    }
 }
 
 void ioWrite(C64& m, std::uint16_t address, std::uint8_t value) {
@@ -167,6 +169,7 @@ void C64::resetMachine(Clock clock) {
     haltCycle = 0;
     kernalCalls = 0;
     sidWrites = 0;
+    volumeWrites = 0;
     refreshDevices();
 }
 

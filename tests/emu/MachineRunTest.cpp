@@ -203,13 +203,14 @@ TEST(InterruptFrameRule, MusicHandlersMakeFramesSampleHandlersDoNot) {
     EXPECT_FALSE(f.leave(0xF0, 12));
 
     // A handler that never returns: its record goes when the stack moves
-    // above it; an RTI of some other push ends nothing.
+    // above it. One that leaves bytes on the stack still ends with its RTI.
     f.enter(Device::Vic, 0x3000, 0xF0, 50000, 20);
     f.enter(Device::Vic, 0x3000, 0xE0, 80000, 20);
-    EXPECT_FALSE(f.leave(0xE8, 21));
-    EXPECT_EQ(f.depth(), 1);
-    EXPECT_TRUE(f.leave(0xF0, 22));
+    EXPECT_TRUE(f.leave(0xE8, 21));
     EXPECT_EQ(f.depth(), 0);
+    f.enter(Device::Vic, 0x3000, 0xF0, 110000, 22);
+    EXPECT_TRUE(f.leave(0xD0, 23));
+    EXPECT_FALSE(f.leave(0xF0, 24));
 }
 
 } // namespace
