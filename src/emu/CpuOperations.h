@@ -299,6 +299,10 @@ struct Ops {
     // BRK goes through the interrupt vector with B set in the pushed status.
     static bool RTI(C& c) {
         if constexpr (C::kMachine) {
+            // The chip reads the byte after the opcode and ignores it; only
+            // I/O can tell: an RTI placed in CIA 2's serial register
+            // acknowledges the NMI through this read of $DD0D.
+            if ((c.pc & 0xF000u) == 0xD000u) (void)c.read(static_cast<std::uint16_t>(c.pc));
             const auto s = static_cast<std::uint8_t>(c.sp);
             c.setStatus(c.pull());
             const std::uint8_t lo = c.pull();
