@@ -197,9 +197,6 @@ struct C64 {
     std::uint8_t* io = ioRom;  // the RAM itself in the ROM-less mode
     MemoryMode memoryMode = MemoryMode::BankSwitching;
     bool basicVisible = true, ioVisible = true, kernalVisible = true;
-    // Per 4 KB: the banking shows plain RAM there (follows the flags above).
-    bool codeInRam[16] = {true, true, true, true, true, true, true, true, true, true,
-                          false, false, true, false, false, false};
     // Data accesses of the CPU outside the zero page and the stack. The CPU
     // reaches addresses that every memory mode maps to plain RAM (reads below
     // $A000, writes to $0002-$CFFF) directly, so these see only the rest.
@@ -245,6 +242,9 @@ struct C64 {
     std::uint32_t sidWrites = 0;     // writes to the SID chips, for the interrupt records
     std::uint8_t musicVolume = 0;    // $D418 as written outside sample-rate handlers
     std::uint32_t volumeWrites = 0;  // writes to $D418, samples included
+    // Per 4 KB: the banking shows plain RAM there (follows the flags above).
+    bool codeInRam[16] = {true, true, true, true, true, true, true, true, true, true,
+                          false, false, true, false, false, false};
     std::uint8_t tuneBytes[0x4000 / 8] = {};
     ReadHandler fetchCode = nullptr;
     std::uint8_t systemCode[kCodeMapBytes] = {};

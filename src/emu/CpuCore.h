@@ -143,13 +143,15 @@ struct Core {
     // instruction in the last two bytes of memory takes its operands from
     // $0000 on. Machine model: through the banking, wrapping at the top.
     [[gnu::always_inline]] std::uint8_t fetch() {
-        if constexpr (kMachine) {
-            const auto at = static_cast<std::uint16_t>(pc);
-            pc = (pc + 1u) & 0xFFFFu;
-            return machine.fetchCodeByte(at);
-        } else {
+        if constexpr (kMachine)
+            return fetchThroughBanking();
+        else
             return machine.ram[pc++ & 0xFFFFu];
-        }
+    }
+    [[gnu::always_inline]] std::uint8_t fetchThroughBanking() {
+        const auto at = static_cast<std::uint16_t>(pc);
+        pc = (pc + 1u) & 0xFFFFu;
+        return machine.fetchCodeByte(at);
     }
     std::uint16_t fetchWord() {
         const std::uint8_t lo = fetch();
@@ -160,12 +162,12 @@ struct Core {
     // reads below $A000, writes to $0002-$CFFF ($0001 is the bank register).
     // The machine's handlers see the time of the access, and every write from
     // $A000 on (they note what the tune puts under the ROMs).
-    std::uint8_t read(std::uint16_t address) {
+    [[gnu::always_inline]] std::uint8_t read(std::uint16_t address) {
         if (address < 0xA000) return machine.ram[address];
         if constexpr (kMachine) machine.cycles = cycles;
         return readData(machine, address);
     }
-    void write(std::uint16_t address, std::uint8_t value) {
+    [[gnu::always_inline]] void write(std::uint16_t address, std::uint8_t value) {
         constexpr unsigned kDirectEnd = kMachine ? 0xA000u : 0xD000u;
         if (static_cast<std::uint16_t>(address - 2u) < kDirectEnd - 2u) {
             machine.ram[address] = value;
