@@ -94,7 +94,9 @@ bool SidTune::acceptsRsid(const std::uint8_t* data, std::size_t length) {
     info_.playAddress = 0;
     info_.songCount = std::min<std::uint16_t>(readBe16(data + 14), kMaxSongs);
     info_.startSong = readBe16(data + 16);
-    speedWordToTables(0);
+    // No speed field: the song-length database's key counts every song of
+    // such a tune as timer-driven.
+    speedWordToTables(0xFFFFFFFFu);
     dataOffset_ = kHeaderLength + 2;
     readTextFields(data);
     info_.formatText = "Real C64 one-file format (RSID)";

@@ -1,6 +1,7 @@
 // RSID headers and the further-chip fields of header versions 3 and 4.
 #include "support/TestSupport.h"
 #include "tune/SidTune.h"
+#include "tune/SongLengthDB.h"
 
 #include <gtest/gtest.h>
 
@@ -100,6 +101,15 @@ TEST(RsidHeader, RefusalEndsTheSearchForAnInfoFile) {
     SidTune tune((dir / "basic.sid").string().c_str());
     EXPECT_FALSE(tune.status());
     EXPECT_STREQ(tune.getInfo().statusText, "ERROR: RSID tune needs the C64 BASIC interpreter (not supported)");
+}
+
+TEST(RsidHeader, SongLengthKeyMatchesTheCollections) {
+    const auto file = test::sharedFile("rsid/MUSICIANS__T__Tel_Kees__Kween.sid");
+    NOTECAST_REQUIRE_SHARED(file);
+    SidTune tune(file.string().c_str());
+    ASSERT_TRUE(tune.status());
+    // The key of this tune in the collection's song-length database.
+    EXPECT_EQ(fingerprintKey(tune), "7c6a42763d762269fadb75a210f80139");
 }
 
 TEST(ExtraChips, AddressBytesModelsAndWhatIsLeftOut) {
