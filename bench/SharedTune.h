@@ -8,9 +8,10 @@
 #include <filesystem>
 #include <memory>
 
-inline std::unique_ptr<notecast::SidTune> loadSharedTune(benchmark::State& state, const char* file) {
+inline std::unique_ptr<notecast::SidTune> loadSharedTune(benchmark::State& state, const char* file,
+                                                          const char* folder = "psid") {
     const std::filesystem::path path =
-        std::filesystem::path(NOTECAST_SHARED_DIR) / "testdata" / "psid" / file;
+        std::filesystem::path(NOTECAST_SHARED_DIR) / "testdata" / folder / file;
     if (!std::filesystem::exists(path)) {
         state.SkipWithError("tune not found in the shared test data");
         return nullptr;

@@ -16,6 +16,9 @@ struct FrameSnapshot {
     std::array<std::uint8_t, 3> gateCleared{};
     std::array<std::uint8_t, 25> sidRegisters{};     // $D400-$D418
     std::array<std::uint8_t, 12> sampleRegisters{};  // $D41D-F, $D43D-F, $D45D-F, $D47D-F
+    // Samples played through the volume register up to the next snapshot:
+    // cycles between two of them, 0 for none (interrupt-driven tunes only).
+    std::uint16_t volumeSamplePeriod = 0;
 };
 
 } // namespace notecast

@@ -5,6 +5,7 @@
 #include "convert/FrameCapture.h"
 #include "convert/FrameReplay.h"
 #include "convert/NoteCues.h"
+#include "convert/MachineCapture.h"
 #include "convert/NoteTracker.h"
 #include "tune/SidTune.h"
 
@@ -98,16 +99,26 @@ void Converter::run(const std::string& outputName, bool overwriteAllowed, Progre
 
     // Capture pass.
     FrameClock& clock = backEnd_->clock();
-    FrameCapture capture(engine_, s.tracker, s.frames, info.songSpeed == kSpeedCia);
     std::uint32_t reported = 0;
-    while (clock.totalSeconds() < playSeconds) {
-        capture.step(clock);
+    const auto report = [&] {
         if (clock.seconds != reported) {
             reported = clock.seconds;
             sink.update(clock.totalSeconds());
         }
+    };
+    machineWarnings_.clear();
+    if (engine_.interruptDriven()) {
+        MachineCapture capture(engine_, s.tracker, s.frames, playSeconds);
+        while (capture.step(clock)) report();
+        machineWarnings_ = capture.warnings();
+    } else {
+        FrameCapture capture(engine_, s.tracker, s.frames, info.songSpeed == kSpeedCia);
+        while (clock.totalSeconds() < playSeconds) {
+            capture.step(clock);
+            report();
+        }
+        stoppedPlayCalls_ = capture.stoppedCalls();
     }
-    stoppedPlayCalls_ = capture.stoppedCalls();
     for (int v = 0; v < 3; ++v) s.tracker.endNote(v);
     countNoiseNotes(s.tracker.instruments());
 

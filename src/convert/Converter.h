@@ -44,6 +44,9 @@ public:
         std::uint32_t total = 0;
     };
     NoiseNotes noiseNotes() const { return noiseNotes_; }
+    // For a tune on the whole machine: what its last run did that the user
+    // must know ("WARNING: ..." texts, see MachineCapture).
+    const std::vector<std::string>& machineWarnings() const { return machineWarnings_; }
     // The emulated machine, as the last initSong / run left it.
     const emu::C64& machine() const { return engine_.machine(); }
 
@@ -58,6 +61,7 @@ private:
     ConverterSettings settings_;
     std::uint32_t stoppedPlayCalls_ = 0;
     NoiseNotes noiseNotes_;
+    std::vector<std::string> machineWarnings_;
 };
 
 } // namespace notecast

@@ -18,6 +18,26 @@ void trackGate(emu::SidVoice& voice, int v, std::uint8_t control, FrameSnapshot&
     tracker.addWaveform(v, control);
 }
 
+void captureRegisters(const emu::C64& m, FrameSnapshot& frame) {
+    for (std::size_t i = 0; i < frame.sidRegisters.size(); ++i)
+        frame.sidRegisters[i] = m.io[kSidBase + i];
+    for (std::size_t i = 0; i < frame.sampleRegisters.size(); ++i)
+        frame.sampleRegisters[i] = m.io[kSampleRegisterAddresses[i]];
+    for (int v = 0; v < 3; ++v) {
+        frame.gateSet[v] = m.gateSet[kControlRegister[v]];
+        frame.gateCleared[v] = m.gateCleared[kControlRegister[v]];
+    }
+}
+
+void trackGates(emu::C64& m, FrameSnapshot& frame, NoteTracker& tracker) {
+    for (int v = 0; v < 3; ++v) {
+        emu::SidVoice& voice = m.voices[v];
+        voice.gateSet = frame.gateSet[v];
+        voice.gateCleared = frame.gateCleared[v];
+        trackGate(voice, v, frame.sidRegisters[kControlRegister[v]], frame, tracker);
+    }
+}
+
 FrameCapture::FrameCapture(EmuEngine& engine, NoteTracker& tracker,
                            std::deque<FrameSnapshot>& frames, bool ciaTimed)
     : engine_(engine), tracker_(tracker), frames_(frames), ciaTimed_(ciaTimed) {}
@@ -29,21 +49,8 @@ const FrameSnapshot& FrameCapture::step(FrameClock& clock) {
     FrameSnapshot& frame = frames_.emplace_back();
     frame.seconds = clock.totalSeconds();
     frame.microseconds = clock.microseconds;
-    for (std::size_t i = 0; i < frame.sidRegisters.size(); ++i)
-        frame.sidRegisters[i] = m.io[kSidBase + i];
-    for (std::size_t i = 0; i < frame.sampleRegisters.size(); ++i)
-        frame.sampleRegisters[i] = m.io[kSampleRegisterAddresses[i]];
-    for (int v = 0; v < 3; ++v) {
-        frame.gateSet[v] = m.gateSet[kControlRegister[v]];
-        frame.gateCleared[v] = m.gateCleared[kControlRegister[v]];
-    }
-
-    for (int v = 0; v < 3; ++v) {
-        emu::SidVoice& voice = m.voices[v];
-        voice.gateSet = frame.gateSet[v];
-        voice.gateCleared = frame.gateCleared[v];
-        trackGate(voice, v, frame.sidRegisters[kControlRegister[v]], frame, tracker_);
-    }
+    captureRegisters(m, frame);
+    trackGates(m, frame, tracker_);
 
     if (ciaTimed_) m.rereadCiaTimer();
     frame.samples = m.frameSamples();

@@ -95,6 +95,14 @@ void FrameReplay::step(const FrameSnapshot& frame, const FrameCues* cues) {
 
     if (samples_) {
         m.stepSampleChannels();
+        // Samples through the volume register run while the frames say so.
+        if (frame.volumeSamplePeriod != 0 && m.sampleEvent == 0) {
+            m.sampleEvent = frame.volumeSamplePeriod;
+            m.sampleEventReported = false;
+        } else if (frame.volumeSamplePeriod == 0 && volumeSamples_) {
+            m.sampleEvent = 0;
+        }
+        volumeSamples_ = frame.volumeSamplePeriod != 0;
         reportSample();
     }
     out_.endFrame();

@@ -35,6 +35,7 @@ private:
     const bool volume_;
     const int sampleChannel_;
     const std::vector<Instrument>& instruments_;
+    bool volumeSamples_ = false;
 };
 
 // Hard sync as the conversion sees it: a synced voice takes its source's

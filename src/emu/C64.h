@@ -1,7 +1,11 @@
 #pragma once
+#include "emu/Cia.h"
 #include "emu/Envelope.h"
+#include "emu/InterruptFrames.h"
 #include "emu/SampleChannel.h"
 #include "emu/SidVoice.h"
+#include "emu/SystemRom.h"
+#include "emu/VicRaster.h"
 
 #include <cstdint>
 
@@ -49,6 +53,14 @@ struct CpuRegisters {
 
 enum class RunResult { Returned, Stopped };
 
+// Why the whole machine stopped running (C64::runMachine).
+enum class MachineStop {
+    Time,    // the cycle counter reached the end asked for
+    Frame,   // a music interrupt handler returned: time for a snapshot
+    Halted,  // the tune executed BRK or reset the machine; it stays stopped
+};
+enum class MachineHalt : std::uint8_t { None, Brk, Reset };
+
 constexpr std::uint32_t kInitBudget = 30'000'000;  // instructions
 constexpr std::uint32_t kPlayBudget = 200'000;
 constexpr std::uint32_t kMinPlayBudget = 100;
@@ -87,6 +99,13 @@ struct C64 {
     // A data read or write of the CPU, as the memory mode maps it.
     std::uint8_t read(std::uint16_t address) { return readData(*this, address); }
     void write(std::uint16_t address, std::uint8_t value) { writeData(*this, address, value); }
+    // The SID window ($D400-$D7FF) and the further chips' registers.
+    std::uint8_t readSid(std::uint16_t address) const;
+    void writeSid(std::uint16_t address, std::uint8_t value);
+    // Further SID chips at these bases (0: none); their registers are kept
+    // apart from the first chip's mirrors.
+    void placeExtraSids(std::uint16_t second, std::uint16_t third);
+    bool inExtraSid(std::uint16_t address) const;
 
     // --- timing (Timing.cpp) ---
     void setupTiming(Clock clock, int speed, std::uint32_t frequency);
@@ -118,6 +137,60 @@ struct C64 {
     // one instruction.
     RunResult execute(std::uint32_t budget);
 
+    // --- the whole machine, for tunes that need it (MachineBus.cpp,
+    //     MachineRun.cpp) ---
+    // Installs the machine's bus and our system code in the ROM image, and
+    // puts RAM, the I/O chips and the SID in the state a tune finds after
+    // the system has started; time 0.
+    void resetMachine(Clock clock);
+    // Sets the CPU to enter `start` as a subroutine that returns to the
+    // idle address, with A, X and Y = `song`, I and D clear.
+    void enterTune(std::uint16_t start, std::uint8_t song);
+    // Runs from the registers in cpu, interrupts included, until the cycle
+    // counter reaches `until` or something else stops it (see MachineStop).
+    // Every instruction takes at least two cycles and every interrupt
+    // seven, so the work is bounded by the emulated time.
+    MachineStop runMachine(std::uint64_t until);
+    // Executes exactly one instruction as runMachine does, without serving
+    // devices or interrupts; returns the cycles it took.
+    std::uint32_t stepMachine();
+    // A 16-bit vector through the banking (the KERNAL ROM or the RAM under it).
+    std::uint16_t readVector(std::uint16_t address) const;
+    // We have no ROM image: where a ROM is switched in, what the tune itself
+    // put into the RAM beneath (loaded there, or written since) shows through
+    // (code and tables of tunes made from play-routine files often sit under
+    // a ROM they never switch out). Only instruction fetches from the
+    // addresses of our system code see that code: a jump to $EA31 is the
+    // system's handler, while a table the tune loaded there still reads as
+    // the tune's. Marks [start, start + length) as the tune's.
+    void markTuneData(std::uint16_t start, std::uint32_t length);
+    void markTuneByte(std::uint16_t address) {
+        if (underRom(address)) tuneBytes[romIndex(address) >> 3] |= static_cast<std::uint8_t>(1u << (address & 7u));
+    }
+    // Only for addresses under a ROM.
+    bool tuneByteAt(std::uint16_t address) const {
+        return (tuneBytes[romIndex(address) >> 3] >> (address & 7u) & 1u) != 0;
+    }
+    static bool underRom(std::uint16_t address) {
+        return (address >= 0xA000 && address < 0xC000) || address >= 0xE000;
+    }
+    // $A000-$BFFF and $E000-$FFFF as one range.
+    static unsigned romIndex(std::uint16_t address) {
+        return address >= 0xE000 ? address - 0xC000u : address - 0xA000u;
+    }
+    // An instruction fetch of the machine: RAM where the banking shows RAM,
+    // else the machine's own bus when it is installed (the data read handler
+    // otherwise).
+    [[gnu::always_inline]] std::uint8_t fetchCodeByte(std::uint16_t address) {
+        if (codeInRam[address >> 12]) return ram[address];
+        return fetchCode != nullptr ? fetchCode(*this, address) : readData(*this, address);
+    }
+    // An RTI pulls from sp + 1 (the interrupt records, see InterruptFrames).
+    void interruptReturn(std::uint8_t sp);
+    // After a device changed: the next event and the interrupt lines.
+    void refreshDevices();
+    bool irqLine() const { return cia1.interruptActive() || vic.interruptActive(); }
+
     // Two bytes of slack after RAM are not used: operand fetches wrap.
     std::uint8_t ram[65536];
     std::uint8_t ioRom[65536];
@@ -131,6 +204,8 @@ struct C64 {
     WriteHandler writeData = nullptr;
     RomTargetTest romTarget = nullptr;
     std::uint8_t lastSidWrite = 0;
+    std::uint16_t extraSidBase[2] = {0, 0};
+    std::uint8_t extraSid[2][32] = {};
     std::uint8_t osc3 = 0, env3 = 0;
     std::uint32_t random = 0;
     bool gateSet[32] = {};
@@ -147,6 +222,32 @@ struct C64 {
     bool sampleEventReported = false;
     SampleChannel sampleChannels[2];
     std::uint32_t sampleStepFactor = 0;  // 16.16: half the CPU cycles per output sample
+
+    // The whole machine (interrupt-driven tunes only).
+    std::uint64_t cycles = 0;        // emulated time since init was entered
+    std::uint64_t checkAt = 0;       // the CPU serves the machine once cycles reach this
+    std::uint64_t nextEvent = kNever;
+    std::uint64_t runUntil = 0;
+    Cia cia1, cia2;
+    VicRaster vic;
+    InterruptFrames interrupts;
+    bool nmiEdge = false;            // CIA 2's output became active, not served yet
+    bool idleEntered = false;
+    std::uint32_t spinAt = kNoSpin;  // a jump or branch to itself, found at this address
+    static constexpr std::uint32_t kNoSpin = 0x10000;
+    bool frameReady = false;
+    MachineHalt halt = MachineHalt::None;
+    std::uint64_t haltCycle = 0;
+    std::uint64_t kernalCalls = 0;   // bit n: jump-table entry n was called
+    std::uint32_t sidWrites = 0;     // writes to the SID chips, for the interrupt records
+    std::uint8_t musicVolume = 0;    // $D418 as written outside sample-rate handlers
+    std::uint32_t volumeWrites = 0;  // writes to $D418, samples included
+    // Per 4 KB: the banking shows plain RAM there (follows the flags above).
+    bool codeInRam[16] = {true, true, true, true, true, true, true, true, true, true,
+                          false, false, true, false, false, false};
+    std::uint8_t tuneBytes[0x4000 / 8] = {};
+    ReadHandler fetchCode = nullptr;
+    std::uint8_t systemCode[kCodeMapBytes] = {};
 };
 
 } // namespace notecast::emu

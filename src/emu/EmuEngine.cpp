@@ -20,6 +20,8 @@ constexpr const char* kSpeedTextVbiPal = "50 Hz VBI (PAL)";
 constexpr const char* kSpeedTextCiaPal = "CIA 1 Timer A (PAL)";
 constexpr const char* kSpeedTextVbiNtsc = "60 Hz VBI (NTSC)";
 constexpr const char* kSpeedTextCiaNtsc = "CIA 1 Timer A (NTSC)";
+constexpr const char* kSpeedTextOwnPal = "own interrupts (PAL)";
+constexpr const char* kSpeedTextOwnNtsc = "own interrupts (NTSC)";
 
 bool validMemoryMode(emu::MemoryMode mode) {
     return mode == emu::MemoryMode::BankSwitching || mode == emu::MemoryMode::TransparentRom ||
@@ -260,7 +262,8 @@ bool EmuEngine::initSong(SidTune& tune, std::uint16_t song) {
     if (!initSongInner(tune, song)) return false;
     tune_ = &tune;
     song_ = song;
-    scanPending_ = config_.sampleScanCalls != 0;
+    // The scan plays the song by calls; only the audio path needs it.
+    scanPending_ = config_.sampleScanCalls != 0 && !interruptDriven_;
     return true;
 }
 
@@ -298,6 +301,7 @@ void EmuEngine::settleSampleScan() {
 bool EmuEngine::initSongInner(SidTune& tune, std::uint16_t song) {
     if (!ready_ || !tune.status()) return false;
     songReady_ = false;
+    interruptDriven_ = false;
 
     const std::uint16_t selected = tune.selectSong(song);
     const std::uint8_t songIndex = static_cast<std::uint8_t>(selected > 0 ? selected - 1 : 0);
@@ -308,6 +312,7 @@ bool EmuEngine::initSongInner(SidTune& tune, std::uint16_t song) {
         // "Either" and "not stated" both run at the engine's own clock.
         clock = config_.clockSpeed;
     }
+    if (info.interruptDriven) return initMachineSong(tune, info, clock, songIndex);
     const bool cia = info.songSpeed == kSpeedCia;
     int speed;
     const char* speedText;
@@ -328,6 +333,7 @@ bool EmuEngine::initSongInner(SidTune& tune, std::uint16_t song) {
 
     resetMemoryModel(m, config_.memoryMode, clock);
     if (!tune.placeInC64Memory(m.ram)) return false;
+    m.placeExtraSids(info.sid2Address, info.sid3Address);
     if (info.usesVudidazerPlayer) {
         if (!tune.installVudidazerPlayer(m.ram)) return false;
         info = tune.getInfo();  // the player brings its own entry points
@@ -354,8 +360,29 @@ bool EmuEngine::initSongInner(SidTune& tune, std::uint16_t song) {
     return true;
 }
 
+bool EmuEngine::initMachineSong(SidTune& tune, const SidTuneInfo& info, emu::Clock clock,
+                                std::uint8_t songIndex) {
+    emu::C64& m = *machine_;
+    const bool ntsc = clock == emu::Clock::Ntsc;
+    audio_.setup.clock = static_cast<int>(clock);
+    m.setupTiming(clock, 50, config_.frequency);
+    tune.setSongTiming(kSpeedVbi, ntsc ? kClockNtsc : kClockPal, ntsc ? kSpeedTextOwnNtsc : kSpeedTextOwnPal);
+    m.resetMachine(clock);
+    // The data goes straight into RAM, under the ROMs and I/O too.
+    if (!tune.placeInC64Memory(m.ram)) return false;
+    m.markTuneData(info.loadAddress, info.c64DataLength);
+    m.placeExtraSids(info.sid2Address, info.sid3Address);
+    if (!reset()) return false;
+    m.enterTune(info.initAddress, songIndex);
+    playAddress_ = 0;
+    tune.setIrqAddress(0);
+    interruptDriven_ = true;
+    songReady_ = true;
+    return true;
+}
+
 emu::RunResult EmuEngine::playCall() {
-    if (!songReady_) return emu::RunResult::Returned;
+    if (!songReady_ || interruptDriven_) return emu::RunResult::Returned;
     emu::C64& m = *machine_;
     const std::uint32_t budget = emu::playBudget(m.timing.cyclesPerCall);
     if (playAddress_ != 0) return m.runRoutine(playAddress_, m.playBank, 0, 0, 0, budget);

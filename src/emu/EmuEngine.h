@@ -8,6 +8,7 @@
 namespace notecast {
 
 class SidTune;
+struct SidTuneInfo;
 
 // Configuration of the emulator engine.
 struct EngineConfig {
@@ -48,8 +49,15 @@ public:
 
     // One play call exactly as a frame does it (the tune's play address with
     // the kept bank value, or its interrupt vector when the play address is 0).
-    // Does nothing before a song has been initialised.
+    // Does nothing before a song has been initialised, and for a tune that
+    // runs on the whole machine.
     emu::RunResult playCall();
+
+    // A tune that needs the whole machine (RSID) has no play calls: the song
+    // initialisation only sets the machine up and points the CPU at init;
+    // the machine then runs, init included, in steps (see C64::runMachine).
+    bool interruptDriven() const { return interruptDriven_; }
+    emu::MachineStop runMachine(std::uint64_t until) { return machine_->runMachine(until); }
 
     emu::C64& machine() { return *machine_; }
     const emu::C64& machine() const { return *machine_; }
@@ -71,6 +79,7 @@ public:
 
 private:
     bool initSongInner(SidTune& tune, std::uint16_t song);
+    bool initMachineSong(SidTune& tune, const SidTuneInfo& info, emu::Clock clock, std::uint8_t songIndex);
     void settleSampleScan();
     void applyDefaultVolumes();
     void buildAmplitudeTables();
@@ -85,6 +94,7 @@ private:
     bool noActivity_ = false;
     bool appliedNoActivity_ = false;
     bool initStopped_ = false;
+    bool interruptDriven_ = false;
     std::uint16_t playAddress_ = 0;
     bool songReady_ = false;
     // The song of the last initialisation, for a sample scan asked for later.

@@ -23,33 +23,11 @@ std::uint8_t nextRandom(C64& m) {
 std::uint8_t ioRead(C64& m, std::uint16_t address) {
     if (address == 0xD011 || address == 0xD012 || address == 0xDC04 || address == 0xDC05)
         return nextRandom(m);
-    if (inSidWindow(address)) {
-        const unsigned r = address & 0x1Fu;
-        if (r >= 0x1D) return m.io[address];
-        if (r == 0x1B) return m.osc3;
-        if (r == 0x1C) return m.env3;
-        // The SID's other registers are write-only: the data bus still holds
-        // the last byte written to the chip.
-        return m.lastSidWrite;
-    }
+    if (inSidWindow(address)) return m.readSid(address);
     return m.io[address];
 }
 
-// Registers $1D-$1F of every 32-byte mirror are the sample-channel registers,
-// each at its own address; the real SID registers fold onto $D400-$D41C.
-void sidWrite(C64& m, std::uint16_t address, std::uint8_t value) {
-    m.lastSidWrite = value;
-    const unsigned r = address & 0x1Fu;
-    if (r >= 0x1D) {
-        m.io[address] = value;
-        return;
-    }
-    m.io[address & 0xFC1Fu] = value;
-    if (value & 1u)
-        m.gateSet[r] = true;
-    else
-        m.gateCleared[r] = true;
-}
+void sidWrite(C64& m, std::uint16_t address, std::uint8_t value) { m.writeSid(address, value); }
 
 std::uint8_t bankedRead(C64& m, std::uint16_t address) {
     if (address < 0xA000) return m.ram[address];
@@ -102,10 +80,59 @@ void put16(std::uint8_t* image, std::uint16_t address, std::uint16_t value) {
 
 } // namespace
 
+std::uint8_t C64::readSid(std::uint16_t address) const {
+    const unsigned r = address & 0x1Fu;
+    if (r >= 0x1D) return io[address];
+    if (r == 0x1B) return osc3;
+    if (r == 0x1C) return env3;
+    // The SID's other registers are write-only: the data bus still holds
+    // the last byte written to the chip.
+    return lastSidWrite;
+}
+
+// Registers $1D-$1F of every 32-byte mirror are the sample-channel registers,
+// each at its own address; the real SID registers fold onto $D400-$D41C.
+// A further chip's 32 bytes are its own (kept apart until the conversion
+// follows more than one chip).
+void C64::writeSid(std::uint16_t address, std::uint8_t value) {
+    lastSidWrite = value;
+    if (extraSidBase[0] != 0) {
+        for (int k = 0; k < 2; ++k) {
+            if ((address & 0xFFE0u) == extraSidBase[k]) {
+                extraSid[k][address & 0x1Fu] = value;
+                return;
+            }
+        }
+    }
+    const unsigned r = address & 0x1Fu;
+    if (r >= 0x1D) {
+        io[address] = value;
+        return;
+    }
+    io[address & 0xFC1Fu] = value;
+    if (value & 1u)
+        gateSet[r] = true;
+    else
+        gateCleared[r] = true;
+}
+
+bool C64::inExtraSid(std::uint16_t address) const {
+    const auto base = static_cast<std::uint16_t>(address & 0xFFE0u);
+    return extraSidBase[0] != 0 && (base == extraSidBase[0] || base == extraSidBase[1]);
+}
+
+void C64::placeExtraSids(std::uint16_t second, std::uint16_t third) {
+    extraSidBase[0] = second;
+    extraSidBase[1] = second != 0 ? third : 0;
+    for (auto& chip : extraSid)
+        for (std::uint8_t& r : chip) r = 0;
+}
+
 void C64::installMemoryMode(MemoryMode mode) {
     if (mode != MemoryMode::TransparentRom && mode != MemoryMode::Romless)
         mode = MemoryMode::BankSwitching;
     memoryMode = mode;
+    fetchCode = nullptr;
     switch (mode) {
     case MemoryMode::TransparentRom:
         io = ioRom;
@@ -176,6 +203,8 @@ void C64::updateBankFlags() {
     basicVisible = (value & 3u) == 3u;
     ioVisible = (value & 7u) > 4u;
     kernalVisible = (value & 2u) != 0;
+    codeInRam[0xA] = codeInRam[0xB] = !basicVisible;
+    codeInRam[0xE] = codeInRam[0xF] = !kernalVisible;
 }
 
 std::uint8_t C64::bankValueFor(std::uint16_t address) const {

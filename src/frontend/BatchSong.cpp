@@ -4,6 +4,7 @@
 #include "tune/SidTune.h"
 
 #include <filesystem>
+#include <string_view>
 
 namespace notecast {
 
@@ -18,13 +19,17 @@ void append(std::string& text, const std::string& more) {
 }
 
 // What the single run says on standard error about routines the instruction
-// budget had to stop, without the "WARNING: " heads.
+// budget had to stop and about what an interrupt-driven tune did, without
+// the "WARNING: " heads.
 std::string stoppedRoutines(const Converter& converter) {
     std::string text;
     if (converter.initStopped()) text = "The init routine did not return and was stopped.";
     const std::uint32_t stopped = converter.stoppedPlayCalls();
     if (stopped == 1) append(text, "1 play call did not return and was stopped.");
     if (stopped > 1) append(text, std::to_string(stopped) + " play calls did not return and were stopped.");
+    constexpr std::string_view kHead = "WARNING: ";
+    for (const std::string& warning : converter.machineWarnings())
+        append(text, warning.starts_with(kHead) ? warning.substr(kHead.size()) : warning);
     return text;
 }
 

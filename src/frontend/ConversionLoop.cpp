@@ -31,6 +31,7 @@ void reportStoppedRoutines(const Converter& converter, std::ostream& err) {
         err << "WARNING: " << stopped << " play calls did not return and were stopped; "
             << kConsequence << std::endl;
     }
+    for (const std::string& warning : converter.machineWarnings()) err << warning << std::endl;
 }
 
 // The default noise level drops every sound with noise in it, which for

@@ -100,6 +100,7 @@ int runSteps(int argc, char** argv, std::istream& in, std::ostream& out, std::os
         err << (info.statusText != nullptr ? info.statusText : "") << std::endl;
         return -1;
     }
+    for (const std::string& warning : info.headerWarnings) err << warning << std::endl;
     if (run.songNumber == 0) run.songNumber = info.startSong;
     const std::uint32_t givenSeconds = run.settings.playSeconds;
     settlePlayingTime(database, databaseLoaded, tune, run.songNumber, run.verbose, run.settings,

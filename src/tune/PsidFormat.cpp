@@ -10,7 +10,6 @@ namespace {
 constexpr std::uint32_t kPsidMagic = 0x50534944;  // "PSID"
 // The version 2 header plus two bytes: shorter files cannot hold a tune.
 constexpr std::size_t kMinimumLength = 0x7E;
-constexpr std::size_t kTextField = 32;
 
 } // namespace
 
@@ -19,7 +18,7 @@ bool SidTune::acceptsPsid(const std::uint8_t* data, std::size_t length) {
     if (data == nullptr || length < 6) return false;
     if (readBe32(data) != kPsidMagic) return false;
     const std::uint16_t version = readBe16(data + 4);
-    if (version >= 3) return false;
+    if (version > 4) return false;
     if (length < kMinimumLength) {
         info_.formatText = "ERROR: PSID file is most likely truncated";
         return false;
@@ -41,16 +40,7 @@ bool SidTune::acceptsPsid(const std::uint8_t* data, std::size_t length) {
 
     info_.usesVudidazerPlayer = false;
     clearHeaderFlags();
-    if (version == 2) {
-        const std::uint8_t flags = data[0x77];
-        info_.usesVudidazerPlayer = (flags & 0x01) != 0;
-        info_.psidSpecific = (flags & 0x02) != 0;
-        info_.clock = static_cast<std::uint8_t>((flags >> 2) & 0x03);
-        info_.sidModel = static_cast<std::uint8_t>((flags >> 4) & 0x03);
-        info_.relocStartPage = data[0x78];
-        info_.relocPageCount = data[0x79];
-        info_.reservedWord = readBe16(data + 0x7A);
-    }
+    if (version >= 2) readHeaderTail(data, version, false);
     speedWordToTables(readBe32(data + 0x12));
 
     if (load == 0) {
@@ -61,14 +51,7 @@ bool SidTune::acceptsPsid(const std::uint8_t* data, std::size_t length) {
     dataOffset_ = offset;
     if (info_.initAddress == 0) info_.initAddress = load;
 
-    resetTextSlots();
-    const std::size_t fields[3] = {0x16, 0x36, 0x56};
-    for (int i = 0; i < 3; ++i) {
-        const std::uint8_t* text = data + fields[i];
-        const std::uint8_t* end = std::find(text, text + kTextField - 1, 0);
-        std::copy(text, end, infoSlot(i));
-    }
-
+    readTextFields(data);
     info_.formatText = "PlaySID one-file format (PSID)";
     return true;
 }

@@ -88,6 +88,8 @@ void SidTune::initialise() {
     cache_.clear();
     cache_.shrink_to_fit();
     dataOffset_ = 0;
+    refusedRsid_ = false;
+    refusalText_.clear();
     extensions_ = kDefaultExtensions;
 }
 
@@ -109,6 +111,10 @@ void SidTune::clearHeaderFlags() {
     info_.relocStartPage = 0;
     info_.relocPageCount = 0;
     info_.reservedWord = 0;
+    info_.interruptDriven = false;
+    info_.sid2Address = info_.sid3Address = 0;
+    info_.sid2Model = info_.sid3Model = 0;
+    info_.headerWarnings.clear();
 }
 
 bool SidTune::completeRawTune(std::uint32_t speedWord, const std::uint8_t* data,
@@ -192,9 +198,11 @@ bool SidTune::loadNamedFile(const char* fileName) {
     }
 
     if (probeSingle(&SidTune::acceptsPsid, named.data(), length) ||
-        probeSingle(&SidTune::acceptsMus, named.data(), length)) {
+        probeSingle(&SidTune::acceptsRsid, named.data(), length) ||
+        (!refusedRsid_ && probeSingle(&SidTune::acceptsMus, named.data(), length))) {
         return acceptTune(fileName, nullptr, named.data(), length);
     }
+    if (refusedRsid_) return refuseRsid();
 
     const bool isDescription = probeInfo(nullptr, 0, named.data(), length);
     return searchCompanion(fileName, named, !isDescription);
@@ -230,11 +238,21 @@ bool SidTune::loadBuffer(const std::uint8_t* data, std::size_t length) {
         return false;
     }
     if (probeSingle(&SidTune::acceptsPsid, data, length) ||
-        probeSingle(&SidTune::acceptsMus, data, length)) {
+        probeSingle(&SidTune::acceptsRsid, data, length) ||
+        (!refusedRsid_ && probeSingle(&SidTune::acceptsMus, data, length))) {
         return acceptTune("-", "-", data, length);
     }
+    if (refusedRsid_) return refuseRsid();
     info_.formatText = "N/A";
     info_.statusText = kUnknownFormat;
+    return false;
+}
+
+// A refused RSID is no raw data either: its refusal is the answer.
+bool SidTune::refuseRsid() {
+    status_ = false;
+    info_.formatText = refusalText_.c_str();
+    info_.statusText = refusalText_.c_str();
     return false;
 }
 

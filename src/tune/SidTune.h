@@ -31,7 +31,7 @@ public:
     // companion-file extensions.
     explicit SidTune(const char* fileName, const char* const* extensions = nullptr);
     SidTune(const char* fileName, const char* const* extensions, bool slashSeparator);
-    // Detects the tune in a memory buffer (PSID and MUS only).
+    // Detects the tune in a memory buffer (PSID, RSID and MUS only).
     SidTune(const std::uint8_t* data, std::size_t length);
     virtual ~SidTune();
 
@@ -70,6 +70,9 @@ public:
 protected:
     // Format recognisers; each fills the record and the tables on success.
     virtual bool acceptsPsid(const std::uint8_t* data, std::size_t length);
+    // RSID: a refused file leaves its refusal text as the format text and
+    // sets refusedRsid_, which ends the probing with that text.
+    virtual bool acceptsRsid(const std::uint8_t* data, std::size_t length);
     virtual bool acceptsMus(const std::uint8_t* data, std::size_t length);
     virtual bool acceptsTooltypeInfo(const std::uint8_t* data, std::size_t dataLength,
                                      const std::uint8_t* info, std::size_t infoLength);
@@ -87,6 +90,11 @@ protected:
     // Clears the fields that only a PSID header sets, so that a probe of
     // another format cannot leave them behind.
     void clearHeaderFlags();
+    // The one-file header's flags word, relocation bytes and further SID
+    // chips ($76-$7B; the caller has checked that the header is whole), and
+    // its three text fields.
+    void readHeaderTail(const std::uint8_t* data, std::uint16_t version, bool rsid);
+    void readTextFields(const std::uint8_t* data);
     // Common end of both description-file recognisers: speed tables, the
     // load address from the data when the description gives none, the init
     // address, three info lines and the format text. False when the data is
@@ -103,6 +111,8 @@ protected:
     std::vector<std::uint8_t> cache_;
     std::uint32_t dataOffset_ = 0;
     bool slashSeparator_ = false;
+    bool refusedRsid_ = false;
+    std::string refusalText_;  // the status and format text of a refused RSID
     const char* const* extensions_ = nullptr;
 
 private:
@@ -125,6 +135,7 @@ private:
     bool acceptTune(const char* dataName, const char* infoName, const std::uint8_t* data,
                     std::size_t length);
     std::string namePart(const std::string& name) const;
+    bool refuseRsid();
 };
 
 } // namespace notecast

@@ -29,6 +29,18 @@ struct SidTuneInfo {
     std::uint8_t relocStartPage = 0;
     std::uint8_t relocPageCount = 0;
     std::uint16_t reservedWord = 0;
+    // RSID: the tune needs the whole machine around it (its own interrupt
+    // handlers, CIA timers, raster interrupt) and has no play routine.
+    bool interruptDriven = false;
+    // Further SID chips (header version 3 on): base address, 0 when there is
+    // no such chip; model coded like sidModel, 0 meaning "as chip 1".
+    std::uint16_t sid2Address = 0;
+    std::uint16_t sid3Address = 0;
+    std::uint8_t sid2Model = 0;
+    std::uint8_t sid3Model = 0;
+    // Header values that were left out rather than refused, one
+    // "WARNING: ..." text each.
+    std::vector<std::string> headerWarnings;
     std::uint8_t infoLineCount = 0;
     const char* infoLines[5] = {nullptr, nullptr, nullptr, nullptr, nullptr};
     const char* titleText = nullptr;

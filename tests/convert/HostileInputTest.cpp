@@ -53,6 +53,9 @@ constexpr std::uint8_t kEdgeBytes[] = {0x00, 0x01, 0x02, 0x03, 0x0F, 0x10, 0x1F,
 constexpr std::size_t kPsidFields[] = {0x04, 0x05, 0x06, 0x07, 0x08, 0x09, 0x0A, 0x0B, 0x0C, 0x0D,
                                        0x0E, 0x0F, 0x10, 0x11, 0x12, 0x15, 0x77, 0x78, 0x79};
 constexpr std::size_t kMusFields[] = {0, 1, 2, 3, 4, 5, 6, 7};
+// RSID and PSID v3/v4 also: the flags word, the further chips, the load address in the data.
+constexpr std::size_t kRsidFields[] = {0x04, 0x05, 0x07, 0x08, 0x0A, 0x0B, 0x0C, 0x0E, 0x0F, 0x11,
+                                       0x15, 0x76, 0x77, 0x7A, 0x7B, 0x7C, 0x7D};
 using Fields = std::span<const std::size_t>;
 
 void damage(Bytes& bytes, Rng& rng, Fields fields = {}) {
@@ -157,6 +160,68 @@ Bytes randomPsid(Rng& rng) {
     Bytes bytes = psid.build();
     if (rng.chance(4)) damage(bytes, rng, kPsidFields);
     return bytes;
+}
+
+// An RSID whose init installs random handlers for random interrupt sources: CIA 1
+// or 2 timers (down to a cycle apart, timer B counting A), the raster, through the
+// KERNAL vectors or, with the ROMs banked out, the hardware ones; it returns, loops
+// or runs on into random code. Handlers acknowledge or not, and end with RTI, in
+// the system's handler ends, or never. Headers get random versions, flags and chips.
+Bytes randomRsid(Rng& rng) {
+    constexpr std::uint16_t kLoad = 0x0900, kHandler = 0x0A00;
+    const bool hardware = rng.chance(3), nmi = rng.chance(3);
+    const std::uint16_t vector = nmi ? (hardware ? 0xFFFA : 0x0318) : (hardware ? 0xFFFE : 0x0314);
+    Bytes init = {0x78};
+    if (hardware) append(init, {0xA9, 0x35, 0x85, 0x01});
+    append(init, {0xA9, std::uint8_t(kHandler), 0x8D, std::uint8_t(vector), std::uint8_t(vector >> 8),
+                  0xA9, std::uint8_t(kHandler >> 8), 0x8D, std::uint8_t(vector + 1), std::uint8_t((vector + 1) >> 8)});
+    const std::uint8_t cia = nmi ? 0xDD : 0xDC;
+    if (!nmi && rng.chance(3)) {  // raster, CIA 1 off
+        append(init, {0xA9, 0x7F, 0x8D, 0x0D, 0xDC, 0xA9, rng.byte(), 0x8D, 0x12, 0xD0,
+                      0xA9, std::uint8_t(rng.chance(2) ? 0x1B : 0x9B), 0x8D, 0x11, 0xD0, 0xA9, 0x01, 0x8D, 0x1A, 0xD0});
+    } else {
+        const std::uint16_t timer = rng.chance(3) ? std::uint16_t(rng.below(40)) : rng.word();
+        append(init, {0xA9, std::uint8_t(timer), 0x8D, 0x04, cia, 0xA9, std::uint8_t(timer >> 8), 0x8D, 0x05, cia,
+                      0xA9, std::uint8_t(rng.below(4)), 0x8D, 0x06, cia, 0xA9, 0x00, 0x8D, 0x07, cia,
+                      0xA9, std::uint8_t(rng.chance(2) ? 0x81 : 0x83), 0x8D, 0x0D, cia,
+                      0xA9, std::uint8_t(rng.chance(4) ? 0x19 : 0x11), 0x8D, 0x0E, cia,
+                      0xA9, std::uint8_t(rng.chance(2) ? 0x51 : 0x00), 0x8D, 0x0F, cia});
+    }
+    init.push_back(0x58);
+    const auto here = static_cast<std::uint16_t>(kLoad + init.size());
+    switch (rng.below(3)) {
+    case 0: init.push_back(0x60); break;
+    case 1: append(init, {0x4C, std::uint8_t(here), std::uint8_t(here >> 8)}); break;
+    default: {
+        const Bytes more = randomCode(rng, here, 40);
+        init.insert(init.end(), more.begin(), more.end());
+    }
+    }
+    init.resize(kHandler - kLoad, 0xEA);
+    Bytes handler = randomCode(rng, kHandler, rng.below(60));
+    if (rng.chance(3) == false) append(handler, {0xAD, 0x0D, cia, 0xEE, 0x19, 0xD0});  // acknowledge
+    static constexpr std::uint8_t kEnds[][3] = {{0x40, 0xEA, 0xEA}, {0x4C, 0x31, 0xEA}, {0x4C, 0x81, 0xEA},
+                                                {0x4C, 0xBC, 0xFE}, {0x4C, 0x00, 0x0A}};
+    const auto& end = kEnds[rng.below(5)];
+    handler.insert(handler.end(), end, end + 3);
+    init.insert(init.end(), handler.begin(), handler.end());
+
+    test::PsidBuilder b;
+    b.version = rng.chance(8) ? static_cast<std::uint16_t>(rng.below(6)) : static_cast<std::uint16_t>(2 + rng.below(3));
+    b.load = kLoad;
+    b.init = rng.chance(10) ? rng.word() : 0;
+    b.play = 0;
+    b.embedLoadAddress = true;
+    b.songs = static_cast<std::uint16_t>(1 + rng.below(3));
+    b.code = init;
+    Bytes f = b.build();
+    f[0] = 'R';
+    f[0x76] = rng.chance(4) ? rng.byte() : 0;
+    f[0x77] = rng.chance(6) ? rng.byte() : static_cast<std::uint8_t>(rng.below(4) << 2);
+    f[0x7A] = rng.chance(2) ? rng.pick(kEdgeBytes) : std::uint8_t(0x42);
+    f[0x7B] = rng.pick(kEdgeBytes);
+    if (rng.chance(4)) damage(f, rng, kRsidFields);
+    return f;
 }
 
 // Three voices of random bytes, each ended by the halt pair, then random text.
@@ -285,6 +350,9 @@ const Source kSources[] = {
     {"MusSongsWithDamagedVoices", 3, 40, 1, "mus", ".MUS", kMusFields, randomMus},
     {"DamagedPackedFiles", 4, 120, 4, "pp20", ".pp", {}, nullptr},
     {"RawDataWithDamagedInfoFiles", 5, 60, 1, nullptr, "", {}, rawData},
+    {"DamagedRealRsids", 6, 40, 2, "rsid", ".sid", kRsidFields, nullptr},
+    {"DamagedMultiChipTunes", 8, 30, 2, "multisid", ".sid", kRsidFields, nullptr},
+    {"RsidsWithRandomInterrupts", 7, 80, 1, "rsid-wrapped", ".sid", kRsidFields, randomRsid},
 };
 
 std::vector<fs::path> sharedFiles(const char* folder, const char* suffix) {

@@ -113,7 +113,7 @@ protected:
         writeFile(root / "broken/damaged.sid", Bytes(packed.begin(), packed.begin() + 40));
         fs::create_symlink("gone.sid", root / "broken/lost.sid");
         writeFile(root / "broken/notes.txt", std::string("no tune\n"));
-        // A one-file tune of a kind that is not converted is reported.
+        // A cut-off one-file tune is reported with its own reason.
         writeFile(root / "broken/real_c64.sid", std::string("RSID") + std::string(120, '\0'));
         ASSERT_EQ(mkfifo((root / "broken/pipe.sid").c_str(), 0600), 0);
 
@@ -183,7 +183,7 @@ TEST_F(BatchProgram, ConvertsEverySongOfACollectionAndKeepsWhatExists) {
     }
     EXPECT_NE(rows[5][6], "0");  // notes of Cybernoid II, song 1
     EXPECT_EQ(rows[7][3], "PowerPacker: Packed data is corrupt");
-    EXPECT_EQ(rows[9][3], "ERROR: Could not determine file format");
+    EXPECT_EQ(rows[9][3], "ERROR: RSID file is most likely truncated");
     EXPECT_EQ(rows[12][3], "ERROR: Could not open file for binary input");
     EXPECT_NE(rows[10][3].find("The play address $1003 lies outside the tune's data ($1000-$1001)"),
               std::string::npos)

@@ -99,8 +99,8 @@ TEST(PsidHeader, LoadAddressFromTheData) {
 
 TEST(PsidHeader, CutOrDamagedHeadersAreRefused) {
     const char kTruncated[] = "ERROR: PSID file is most likely truncated";
-    auto v3 = psid().build();
-    v3[5] = 3;
+    auto v5 = psid().build();
+    v5[5] = 5;
     auto beyond = psid(4).build();
     beyond[7] = static_cast<std::uint8_t>(beyond.size() + 1);  // data offset one past the end
     auto oneByte = psid(4).build();  // load address in the data, one byte left there
@@ -111,7 +111,7 @@ TEST(PsidHeader, CutOrDamagedHeadersAreRefused) {
         std::vector<std::uint8_t> file;
         const char* probeText;
     } cases[] = {{"125 bytes", psid(1).build(), kTruncated},
-                 {"version 3", v3, ""},
+                 {"version 5", v5, ""},
                  {"data offset beyond the end", beyond, kTruncated},
                  {"half a load address", oneByte, kTruncated}};
     for (const auto& c : cases) {

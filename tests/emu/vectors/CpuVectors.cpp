@@ -3,10 +3,13 @@
 // Reads single-instruction CPU vectors (one case per line:
 //   NAME | pc=HHHH s=HH a=HH x=HH y=HH p=HH | AAAA:VV ... | final registers | final RAM)
 // from the files given, or from every .txt file in a folder given, runs each
-// case for exactly one instruction on plain 64 KB RAM, prints every failing
-// case and finally "N passed, M failed". Exit code 0 when nothing failed,
-// 1 otherwise; with --skip-missing, 77 when a path is absent or no case was
-// found.
+// case for exactly one instruction on plain 64 KB RAM, in both run models of
+// the CPU (the routine call and the whole machine), prints every failing
+// case and finally "N passed, M failed". Where a folder `cycles` beside a
+// vector file holds a file of the same name (one count a line, a line per
+// case), the machine model's cycle count must match too. Exit code 0 when
+// nothing failed, 1 otherwise; with --skip-missing, 77 when a path is absent
+// or no case was found.
 #include "emu/C64.h"
 
 #include <algorithm>
@@ -128,8 +131,9 @@ std::string describe(const Registers& r) {
            " y=" + hex(r.y, 2) + " p=" + hex(r.p, 2);
 }
 
-// Runs one case; returns an empty string when it passes, else what differed.
-std::string runCase(C64& m, const Case& c) {
+// Runs one case in one run model; returns an empty string when it passes,
+// else what differed. `cycles` < 0: no count to check.
+std::string runCase(C64& m, const Case& c, bool machine, long cycles) {
     std::memset(m.ram, 0, sizeof m.ram);
     for (const Poke& p : c.ramBefore) m.ram[p.address] = p.value;
     m.cpu.pc = static_cast<std::uint16_t>(c.before.pc);
@@ -141,7 +145,8 @@ std::string runCase(C64& m, const Case& c) {
     // reference always pushes it set.
     m.cpu.sr = static_cast<std::uint8_t>(c.before.p | 0x10);
     m.cpu.stackInRange = true;
-    m.execute(1);
+    m.cycles = 0;
+    const std::uint32_t took = machine ? m.stepMachine() : (m.execute(1), 0u);
 
     const Registers got{m.cpu.pc, m.cpu.sp & 0xFFu, m.cpu.a, m.cpu.x, m.cpu.y, m.cpu.sr};
     std::string diff;
@@ -154,7 +159,9 @@ std::string runCase(C64& m, const Case& c) {
             diff += "  ram " + hex(p.address, 4) + ": want " + hex(p.value, 2) + " got " +
                     hex(m.ram[p.address], 2) + "\n";
     }
-    return diff;
+    if (machine && cycles >= 0 && took != static_cast<unsigned long>(cycles))
+        diff += "  cycles: want " + std::to_string(cycles) + " got " + std::to_string(took) + "\n";
+    return diff.empty() ? diff : (machine ? "  (whole machine)\n" : "  (routine call)\n") + diff;
 }
 
 } // namespace
@@ -198,21 +205,28 @@ int main(int argc, char** argv) {
     machine->readData = plainRead;
     machine->writeData = plainWrite;
 
-    unsigned passed = 0, failed = 0;
+    unsigned passed = 0, failed = 0, cyclesChecked = 0;
     for (const fs::path& file : files) {
         std::ifstream in(file);
+        std::vector<long> counts;
+        std::ifstream countFile(file.parent_path() / "cycles" / file.filename());
+        for (std::string line; std::getline(countFile, line);)
+            if (!trim(line).empty()) counts.push_back(std::strtol(line.c_str(), nullptr, 10));
         std::string line;
-        unsigned lineNumber = 0;
+        unsigned lineNumber = 0, caseNumber = 0;
         while (std::getline(in, line)) {
             ++lineNumber;
             if (trim(line).empty() || trim(line)[0] == '#') continue;
+            const long cycles = caseNumber < counts.size() ? counts[caseNumber] : -1;
+            ++caseNumber;
+            if (cycles >= 0) ++cyclesChecked;
             Case c;
             if (!parseCase(line, c)) {
                 std::cout << file.filename().string() << ':' << lineNumber << ": malformed case\n";
                 ++failed;
                 continue;
             }
-            const std::string diff = runCase(*machine, c);
+            const std::string diff = runCase(*machine, c, false, -1) + runCase(*machine, c, true, cycles);
             if (diff.empty()) {
                 ++passed;
             } else {
@@ -221,8 +235,14 @@ int main(int argc, char** argv) {
                 ++failed;
             }
         }
+        if (!counts.empty() && counts.size() != caseNumber) {
+            std::cout << file.filename().string() << ": " << counts.size() << " cycle counts for " << caseNumber
+                      << " cases\n";
+            ++failed;
+        }
     }
     if (passed + failed == 0 && skipMissing) return 77;
+    if (cyclesChecked == 0) std::cout << "no cycle counts found beside the vectors\n";
     std::cout << passed << " passed, " << failed << " failed\n";
     return failed == 0 && !missing ? 0 : 1;
 }
