@@ -205,7 +205,7 @@ void MidiFileWriter::noteOn(int channel, int note, int velocity, int voice,
     cs.referenceFrequency = referenceFrequency < 0 ? 0 : static_cast<std::uint32_t>(referenceFrequency);
 }
 
-void MidiFileWriter::noteOff(int channel, const std::string&, int voice) {
+void MidiFileWriter::noteOff(int channel, int voice) {
     if (channel < 0 || channel >= kChannels || voice < 0 || voice > kSampleVoice) return;
     VoiceState& vs = voices_[voice];
     if (vs.openNote == kNone) return;

@@ -61,19 +61,10 @@ public:
     bool close() override;
     // "Warnings:" and the count of pitch bends that could not be sent.
     void getWarnings(std::string& text) override;
-    void beginFrame() override {}
-    void setFilter(int, int, int, int) override {}
     void setInstrument(int voice, std::int32_t id, const Instrument& instrument) override;
-    void endFrame() override {}
     void voiceHeld(const emu::SidVoice& voice, int v) override;
     void voiceGateOn(const emu::SidVoice& voice, int v) override;
     void voiceGateOff(const emu::SidVoice& voice, int v) override;
-    // note is a table note (MIDI note - 12); voice 0-2, or 4 for samples.
-    void noteOn(int channel, int note, int velocity, int voice,
-                std::int32_t referenceFrequency) override;
-    // Ends the voice's sounding note, if it is one of the channel's.
-    void noteOff(int channel, const std::string& text, int voice) override;
-    void setEnvelopeLevel(int channel, int level) override;
     void sampleOn(int channel, int period) override;
     void sampleOff(int channel, int period) override;
     void voiceEnvelope(const emu::SidVoice& voice, int v) override;
@@ -125,6 +116,11 @@ private:
         std::vector<std::size_t> openNotes;  // Note On indexes in start order
     };
 
+    // note is a table note (MIDI note - 12); voice 0-2, or 4 for samples.
+    void noteOn(int channel, int note, int velocity, int voice, std::int32_t referenceFrequency);
+    // Ends the voice's sounding note, if it is one of the channel's.
+    void noteOff(int channel, int voice);
+    void setEnvelopeLevel(int channel, int level);
     void appendEvent(std::uint8_t status, std::uint8_t data1);
     void appendEvent(std::uint8_t status, std::uint8_t data1, std::uint8_t data2);
     void appendEvent(MidiEvent event);
