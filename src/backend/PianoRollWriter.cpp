@@ -12,11 +12,18 @@ constexpr std::uint8_t kNoteOn = 0x90;
 constexpr std::uint8_t kPitchBend = 0xE0;
 constexpr double kBendCentre = 8192.0;
 
+// The legend needs the channels' names, which the MIDI writer gathers for
+// the pictures.
+WriterSettings drawn(WriterSettings settings) {
+    settings.pianoRoll = true;
+    return settings;
+}
+
 } // namespace
 
 PianoRollWriter::PianoRollWriter(const WriterSettings& settings, const ChannelMap& channels,
                                  TuneCaption caption)
-    : MidiFileWriter(settings, channels), caption_(std::move(caption)) {}
+    : MidiFileWriter(drawn(settings), channels), caption_(std::move(caption)) {}
 
 bool PianoRollWriter::open(const std::string& fileName, const std::string& title) {
     out_.open(fileName, std::ios::out | std::ios::trunc | std::ios::binary);
