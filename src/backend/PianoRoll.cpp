@@ -172,6 +172,7 @@ private:
         pitch = std::clamp(pitch, lowKey_ - 0.5, highKey_ + 0.5);
         return rollTop_ + (highKey_ + 0.5 - pitch) * rowHeight_;
     }
+    std::string title() const { return roll_.caption.title.empty() ? "(no title)" : roll_.caption.title; }
     void number(double value) { appendNumber(out_, value); }
     void text(double atX, double atY, const char* attributes, const std::string& content);
 
@@ -264,7 +265,7 @@ void Drawing::measure() {
 
 void Drawing::header() {
     const TuneCaption& c = roll_.caption;
-    text(16, 30, " font-size=\"20\" font-weight=\"bold\"", c.title.empty() ? "(no title)" : c.title);
+    text(16, 30, " font-size=\"20\" font-weight=\"bold\"", title());
     std::string line = c.author.empty() ? "" : c.author + "  \xC2\xB7  ";
     line += "Song " + std::to_string(c.song);
     if (c.songs > 0) line += " of " + std::to_string(c.songs);
@@ -501,7 +502,7 @@ std::string Drawing::draw() {
     out_ += ' ';
     number(height_);
     out_ += "\" font-family=\"sans-serif\">\n<title>";
-    appendXmlText(out_, roll_.caption.title);
+    appendXmlText(out_, title());
     out_ += " \xE2\x80\x93 song " + std::to_string(roll_.caption.song) + "</title>\n";
     out_ += "<rect width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n";
     header();
