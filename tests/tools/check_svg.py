@@ -1,22 +1,8 @@
 #!/usr/bin/python3
-"""Checks the pictures that -svg draws.
-
-Commands:
-  wellformed BINARY TESTDATA  every shared tune the program converts, and a
-                              tune with hostile texts, gives a picture that
-                              the system's XML parser reads as an SVG document
-  long BINARY TESTDATA        ten minutes of the busiest shared tunes stay
-                              within the size bound
-  browser BINARY SOURCE TESTDATA
-                              three pictures rendered by headless Chromium
-                              are not blank: the channel colours are there
-  example BINARY SOURCE [--write]
-                              the committed picture of the example tune is
-                              what the program draws now (--write remakes it)
-
-Exit codes: 0 good, 1 a finding, 77 nothing to check (no tunes, no browser),
-which the test runner reports as skipped.
-"""
+"""Checks the pictures that -svg draws (SvgCheck.cmake says which); each
+command converts with the program and reads what it drew. Exit codes: 0
+good, 1 a finding, 77 nothing to check (no tunes, no browser), which the
+test runner reports as skipped."""
 
 import glob
 import os
@@ -255,7 +241,8 @@ def main(argv):
     except (AssertionError, subprocess.TimeoutExpired) as finding:
         print("FAIL: %s" % finding)
         return 1
-    print(__doc__)
+    print("usage: check_svg.py wellformed|long BINARY TESTDATA; browser BINARY SOURCE TESTDATA; "
+          "example BINARY SOURCE [--write]")
     return 1
 
 
