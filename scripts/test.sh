@@ -3,7 +3,7 @@
 # AddressSanitizer and UndefinedBehaviorSanitizer (in build-sanitize/).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh
+scripts/setup.sh --tests
 dir=build
 flags=(-DCMAKE_BUILD_TYPE=Release -DNOTECAST_WERROR=ON)
 if [ "${1:-}" = "--sanitize" ]; then

@@ -1,10 +1,7 @@
 #pragma once
-#include "backend/FrameClock.h"
-#include "backend/InstrumentRecords.h"
-#include "backend/NoteCue.h"
+#include "backend/FrameSink.h"
 #include "backend/NoteTable.h"
 #include "backend/WriterSettings.h"
-#include "emu/SidVoice.h"
 
 #include <cstdint>
 #include <fstream>
@@ -12,11 +9,14 @@
 
 namespace notecast {
 
-// Abstract output writer. The conversion run drives it frame by frame: for
-// each frame setTime on the clock, beginFrame, voiceEnvelope (with -env),
-// setFilter, one of voiceGateOff / voiceHeld / setInstrument+voiceGateOn per
-// voice, sampleOn/sampleOff (with -sam), endFrame; then close and getWarnings.
-class BackEnd {
+// An output writer: a frame sink (FrameSink.h, the order of the frame
+// slots) that writes one file. The conversion opens it, feeds it the
+// frames, then closes it and asks for its warnings.
+//
+// How a writer turns frames into notes is its own business: the interface
+// holds only what the conversion calls, and a writer overrides only the
+// frame slots it uses.
+class BackEnd : public FrameSink {
 public:
     // The conversion's exception: code 0-3 and its message.
     struct Error {
@@ -25,36 +25,14 @@ public:
     };
 
     explicit BackEnd(const WriterSettings& settings) : settings_(settings) {}
-    virtual ~BackEnd() = default;
-    BackEnd(const BackEnd&) = delete;
-    BackEnd& operator=(const BackEnd&) = delete;
 
+    // False when the file cannot be created.
     virtual bool open(const std::string& fileName, const std::string& title) = 0;
     // False when the file could not be written whole (a full disk, say).
     virtual bool close() = 0;
-    virtual void getWarnings(std::string& text) = 0;
-    virtual void beginFrame() = 0;
-    virtual void setFilter(int cutoff, int resonance, int routing, int mode) = 0;
-    virtual void setInstrument(int voice, std::int32_t id, const Instrument& instrument) = 0;
-    virtual void endFrame() = 0;
-    virtual void voiceHeld(const emu::SidVoice& voice, int v) = 0;
-    virtual void voiceGateOn(const emu::SidVoice& voice, int v) = 0;
-    virtual void voiceGateOff(const emu::SidVoice& voice, int v) = 0;
-    virtual void noteOn(int channel, int note, int velocity, int voice,
-                        std::int32_t referenceFrequency) = 0;
-    virtual void noteOff(int channel, const std::string& text, int voice) = 0;
-    virtual void setEnvelopeLevel(int channel, int level) = 0;
-    virtual void sampleOn(int channel, int period) = 0;
-    virtual void sampleOff(int channel, int period) = 0;
-    virtual void voiceEnvelope(const emu::SidVoice& voice, int v) = 0;
-    // For the DAW options only (other runs never call them): the SID master
-    // volume (0-15) of the frame, after setFilter; and what the conversion
-    // saw ahead of a voice's note (NoteCue.h), just before that voice's gate
-    // call of the frame.
-    virtual void setVolume(int) {}
-    virtual void setNoteCue(int, const NoteCue&) {}
+    // What the user is told after the conversion; nothing by default.
+    virtual void getWarnings(std::string& text) { text.clear(); }
 
-    FrameClock& clock() { return clock_; }
     const WriterSettings& settings() const { return settings_; }
 
     // What the file holds, for reports: the notes it starts (Note On events,
@@ -65,7 +43,6 @@ public:
 
 protected:
     std::uint32_t notesWritten_ = 0;
-    FrameClock clock_;
     NoteTable notes_;
     std::ofstream out_;
     WriterSettings settings_;

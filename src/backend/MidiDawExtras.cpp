@@ -117,6 +117,13 @@ void MidiFileWriter::choosePrograms() {
     }
 }
 
+std::string MidiFileWriter::trackName(int channel) const {
+    if (channel < 0 || channel >= kChannels) return {};
+    std::string name = channel == kDrumChannel ? "Drums" : sounds_[static_cast<std::size_t>(channel)].trackName();
+    if (name.empty()) name = "Channel " + std::to_string(channel + 1);
+    return name;
+}
+
 void MidiFileWriter::writeTracks(const std::string& head) {
     // Every event at the tick it has in the format-0 file: the deltas are
     // worked out along the one list, as there.
@@ -157,8 +164,7 @@ void MidiFileWriter::writeTracks(const std::string& head) {
     std::uint32_t tracks = 1;
     for (int c = 0; c < kChannels; ++c) {
         if (!used[static_cast<std::size_t>(c)]) continue;
-        std::string name = c == kDrumChannel ? "Drums" : sounds_[static_cast<std::size_t>(c)].trackName();
-        if (name.empty()) name = "Channel " + std::to_string(c + 1);
+        const std::string name = trackName(c);
         std::string track = "MTrk";
         put32(track, 0);
         track.append({'\x00', '\xFF', '\x03', static_cast<char>(std::min(name.size(), kMaxTextLength))});

@@ -51,7 +51,7 @@ MidiFileWriter::MidiFileWriter(const WriterSettings& settings, const ChannelMap&
       // The synthesizer is told the range with one data byte; the bends are
       // computed with the same range so that they mean what they say.
       bendRange_(settings.bendRangeInUse()),
-      gatherSounds_(settings.generalMidiSounds || settings.trackPerChannel) {
+      gatherSounds_(settings.generalMidiSounds || settings.trackPerChannel || settings.pianoRoll) {
     if (settings_.autoTempo) settings_.tempoBpm = static_cast<float>(kProvisionalBpm);
     programEvents_.fill(kNone);
 }
@@ -79,39 +79,8 @@ bool MidiFileWriter::open(const std::string& fileName, const std::string& title)
 bool MidiFileWriter::close() {
     if (closed_) return out_.good();
     closed_ = true;
-
-    for (int v = 0; v < emu::kVoiceCount; ++v) settleVelocity(v);
-    for (int c = 0; c < kChannels; ++c) {
-        for (std::size_t index : channels_[c].openNotes) {
-            const MidiEvent on = events_[index];
-            appendEvent(static_cast<std::uint8_t>(kNoteOff + c), on.bytes[1], on.bytes[2]);
-        }
-        channels_[c].openNotes.clear();
-        channels_[c].lastNote = 0;
-        channels_[c].referenceFrequency = 0;
-    }
-    for (VoiceState& v : voices_) v.openNote = kNone;
-
-    if (settings_.autoTempo) {
-        TempoEstimator estimator;
-        const auto usPerQuarter = static_cast<float>(timebase_.tempoValue());
-        if (settings_.tempoFromAllChannels)
-            estimator.buildFromOnsets(onsets_, usPerQuarter);
-        else
-            estimator.build(events_, usPerQuarter);
-        estimator.analyse();
-        const double bpm = estimator.estimate();
-        if (std::fabs(bpm - kProvisionalBpm) >= 0.01) timebase_.setTempo(static_cast<float>(bpm));
-    }
-
-    MidiEvent end;
-    end.time = timebase_.currentTime();
-    end.bytes = {0xFF, 0x2F, 0x00};
-    end.size = 3;
-    appendEvent(end);
-
+    finish();
     if (!out_.is_open()) return false;
-    if (settings_.generalMidiSounds) choosePrograms();
 
     std::string track;
     track.reserve(events_.size() * 5 + 16);
@@ -144,6 +113,42 @@ bool MidiFileWriter::close() {
     const bool ok = out_.good();
     out_.close();
     return ok && !out_.fail();
+}
+
+void MidiFileWriter::finish() {
+    if (finished_) return;
+    finished_ = true;
+    for (int v = 0; v < emu::kVoiceCount; ++v) settleVelocity(v);
+    for (int c = 0; c < kChannels; ++c) {
+        for (std::size_t index : channels_[c].openNotes) {
+            const MidiEvent on = events_[index];
+            appendEvent(static_cast<std::uint8_t>(kNoteOff + c), on.bytes[1], on.bytes[2]);
+        }
+        channels_[c].openNotes.clear();
+        channels_[c].lastNote = 0;
+        channels_[c].referenceFrequency = 0;
+    }
+    for (VoiceState& v : voices_) v.openNote = kNone;
+
+    if (settings_.autoTempo) {
+        TempoEstimator estimator;
+        const auto usPerQuarter = static_cast<float>(timebase_.tempoValue());
+        if (settings_.tempoFromAllChannels)
+            estimator.buildFromOnsets(onsets_, usPerQuarter);
+        else
+            estimator.build(events_, usPerQuarter);
+        estimator.analyse();
+        const double bpm = estimator.estimate();
+        if (std::fabs(bpm - kProvisionalBpm) >= 0.01) timebase_.setTempo(static_cast<float>(bpm));
+    }
+
+    MidiEvent end;
+    end.time = timebase_.currentTime();
+    end.bytes = {0xFF, 0x2F, 0x00};
+    end.size = 3;
+    appendEvent(end);
+
+    if (settings_.generalMidiSounds) choosePrograms();
 }
 
 void MidiFileWriter::getWarnings(std::string& text) {
@@ -205,7 +210,7 @@ void MidiFileWriter::noteOn(int channel, int note, int velocity, int voice,
     cs.referenceFrequency = referenceFrequency < 0 ? 0 : static_cast<std::uint32_t>(referenceFrequency);
 }
 
-void MidiFileWriter::noteOff(int channel, const std::string&, int voice) {
+void MidiFileWriter::noteOff(int channel, int voice) {
     if (channel < 0 || channel >= kChannels || voice < 0 || voice > kSampleVoice) return;
     VoiceState& vs = voices_[voice];
     if (vs.openNote == kNone) return;

@@ -61,19 +61,10 @@ public:
     bool close() override;
     // "Warnings:" and the count of pitch bends that could not be sent.
     void getWarnings(std::string& text) override;
-    void beginFrame() override {}
-    void setFilter(int, int, int, int) override {}
     void setInstrument(int voice, std::int32_t id, const Instrument& instrument) override;
-    void endFrame() override {}
     void voiceHeld(const emu::SidVoice& voice, int v) override;
     void voiceGateOn(const emu::SidVoice& voice, int v) override;
     void voiceGateOff(const emu::SidVoice& voice, int v) override;
-    // note is a table note (MIDI note - 12); voice 0-2, or 4 for samples.
-    void noteOn(int channel, int note, int velocity, int voice,
-                std::int32_t referenceFrequency) override;
-    // Ends the voice's sounding note, if it is one of the channel's.
-    void noteOff(int channel, const std::string& text, int voice) override;
-    void setEnvelopeLevel(int channel, int level) override;
     void sampleOn(int channel, int period) override;
     void sampleOff(int channel, int period) override;
     void voiceEnvelope(const emu::SidVoice& voice, int v) override;
@@ -89,9 +80,24 @@ public:
     // Text events carry a one-byte length, which stays valid up to 127.
     static constexpr std::size_t kMaxTextLength = 127;
     static constexpr int kDrumChannel = 9;
+    static constexpr int kChannels = 16;
+
+protected:
+    // Ends the notes still sounding and settles the velocities, the tempo
+    // and the programs: all that close does before it writes. Done once;
+    // for a writer that shows the events instead of writing them.
+    void finish();
+    // After finish: the events in file order, each stamped with its
+    // microseconds on the speed-scaled time base (End of Track last), the
+    // time base with the start of the music (tick 0) and the tempo, the
+    // bend range the bends mean, and a channel's name as -tracks names its
+    // track.
+    const std::vector<MidiEvent>& events() const { return events_; }
+    const MidiTimebase& timebase() const { return timebase_; }
+    std::int32_t bendRange() const { return bendRange_; }
+    std::string trackName(int channel) const;
 
 private:
-    static constexpr int kChannels = 16;
     static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
     struct VoiceState {
@@ -125,6 +131,11 @@ private:
         std::vector<std::size_t> openNotes;  // Note On indexes in start order
     };
 
+    // note is a table note (MIDI note - 12); voice 0-2, or 4 for samples.
+    void noteOn(int channel, int note, int velocity, int voice, std::int32_t referenceFrequency);
+    // Ends the voice's sounding note, if it is one of the channel's.
+    void noteOff(int channel, int voice);
+    void setEnvelopeLevel(int channel, int level);
     void appendEvent(std::uint8_t status, std::uint8_t data1);
     void appendEvent(std::uint8_t status, std::uint8_t data1, std::uint8_t data2);
     void appendEvent(MidiEvent event);
@@ -152,13 +163,14 @@ private:
     std::uint32_t sequence_ = 0;
     std::streampos trackStart_{};
     bool firstNote_ = true;
+    bool finished_ = false;
     bool closed_ = false;
     std::uint32_t warnings_ = 0;
     std::array<VoiceState, kSampleVoice + 1> voices_{};
     std::array<ChannelState, kChannels> channels_{};
     std::array<std::size_t, kChannels> programEvents_;  // each channel's Program Change
     std::array<ChannelSound, kChannels> sounds_{};
-    bool gatherSounds_;  // -gm or -tracks
+    bool gatherSounds_;  // -gm, -tracks or -svg
     std::vector<TempoEstimator::Onset> onsets_;  // -beat: notes started by gates
     int volume_ = 15;
 };

@@ -66,7 +66,7 @@ void MidiFileWriter::startNote(const emu::SidVoice& voice, int v) {
     const NoteCue cue = std::exchange(vs.cue, NoteCue{});
     const bool gateStart = std::exchange(vs.gateStart, false);
     vs.clickFrames = 0;
-    if (vs.channel != -1) noteOff(vs.channel, "", v);
+    if (vs.channel != -1) noteOff(vs.channel, v);
     vs.drum = false;
     if (vs.instrument == -1) return;
     const bool cued = cue.kind == NoteCue::Kind::Start;
@@ -174,7 +174,7 @@ void MidiFileWriter::voiceHeld(const emu::SidVoice& voice, int v) {
 
     if (settings_.extraControllers > 0 && !vs.drum) emitPulseWidth(channel, voice.pulseWidth);
     if (voice.frequencyRegister == 0) {
-        if ((voice.control & kSyncOrRing) == 0) noteOff(channel, "---", v);
+        if ((voice.control & kSyncOrRing) == 0) noteOff(channel, v);
         return;
     }
     // A drum hit has no pitch to follow; with -click neither has noise.
@@ -230,22 +230,22 @@ void MidiFileWriter::voiceEnvelope(const emu::SidVoice& voice, int v) {
     // A click's frames may be silent: they belong to the note's start.
     if (vs.clickFrames > 0) return;
     if (voice.frequencyRegister == 0) {
-        if ((voice.control & kSyncOrRing) == 0) noteOff(vs.channel, "", v);
+        if ((voice.control & kSyncOrRing) == 0) noteOff(vs.channel, v);
         return;
     }
     if (settings_.extraControllers > 0) setEnvelopeLevel(vs.channel, voice.envLevel);
     if (voice.envLevel > kSilentLevel) return;
-    if ((voice.control & kGateBit) == 0 || fadedOut(voice.envState)) noteOff(vs.channel, "", v);
+    if ((voice.control & kGateBit) == 0 || fadedOut(voice.envState)) noteOff(vs.channel, v);
 }
 
 void MidiFileWriter::sampleOn(int channel, int period) {
-    noteOff(channel, "", kSampleVoice);
+    noteOff(channel, kSampleVoice);
     noteOn(channel, kSampleNote, kVelocity, kSampleVoice, period);
     if (channel >= 0 && channel < kChannels) sounds_[static_cast<std::size_t>(channel)].sampleNote();
 }
 
 void MidiFileWriter::sampleOff(int channel, int) {
-    noteOff(channel, "", kSampleVoice);
+    noteOff(channel, kSampleVoice);
 }
 
 } // namespace notecast

@@ -27,6 +27,7 @@ public:
     std::uint64_t currentTime() const;
     // Makes the current time tick 0.
     void startAtNow() { origin_ = currentTime(); }
+    std::uint64_t origin() const { return origin_; }
     void resetEmitted() { emitted_ = 0; }
 
     // Ticks from the previous event written to an event at time t (times

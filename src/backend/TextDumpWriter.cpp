@@ -81,8 +81,6 @@ bool TextDumpWriter::close() {
     return written;
 }
 
-void TextDumpWriter::getWarnings(std::string& text) { text.clear(); }
-
 void TextDumpWriter::beginFrame() {
     // Rounded to hundredths; the carry into seconds and minutes is local, the
     // clock itself stays as it is.
@@ -111,8 +109,6 @@ void TextDumpWriter::setFilter(int cutoff, int resonance, int routing, int mode)
     routing_ = routing;
     mode_ = mode;
 }
-
-void TextDumpWriter::setInstrument(int, std::int32_t, const Instrument&) {}
 
 void TextDumpWriter::endFrame() {
     line_ += (mode_ & 0x10) ? 'L' : '_';
@@ -197,30 +193,25 @@ void TextDumpWriter::voiceHeld(const emu::SidVoice& voice, int v) {
 
 void TextDumpWriter::voiceGateOff(const emu::SidVoice& voice, int v) { voiceHeld(voice, v); }
 
-void TextDumpWriter::noteOn(int channel, int note, int, int, std::int32_t referenceFrequency) {
-    if (!validVoice(channel) || note < 0) return;
+void TextDumpWriter::noteOn(int v, int note, std::int32_t referenceFrequency) {
+    if (!validVoice(v) || note < 0) return;
     const int pitchClass = note % 12 + noteNameOffset_;
     line_ += kLetters[pitchClass];
     line_ += kAccidentals[pitchClass];
     appendDec(line_, static_cast<std::uint32_t>(note / 12), 0, ' ');
-    voices_[channel].lastNote = note;
-    voices_[channel].lastFrequency = static_cast<std::uint32_t>(referenceFrequency);
+    voices_[v].lastNote = note;
+    voices_[v].lastFrequency = static_cast<std::uint32_t>(referenceFrequency);
 }
 
-void TextDumpWriter::noteOff(int channel, const std::string& text, int) {
-    if (!validVoice(channel)) return;
-    voices_[channel].lastNote = 0;
+void TextDumpWriter::noteOff(int v, const std::string& text) {
+    if (!validVoice(v)) return;
+    voices_[v].lastNote = 0;
     line_ += text;
 }
 
-void TextDumpWriter::setEnvelopeLevel(int, int) {}
-void TextDumpWriter::sampleOn(int, int) {}
-void TextDumpWriter::sampleOff(int, int) {}
-void TextDumpWriter::voiceEnvelope(const emu::SidVoice&, int) {}
-
 void TextDumpWriter::writeNote(const emu::SidVoice& voice, int v) {
     if (voice.frequencyRegister == 0) {
-        noteOff(v, "---", v);
+        noteOff(v, "---");
         return;
     }
     writeMatch(notes_.findNote(voice.frequencyRegister), v);
@@ -228,10 +219,10 @@ void TextDumpWriter::writeNote(const emu::SidVoice& voice, int v) {
 
 void TextDumpWriter::writeMatch(const NoteTable::Match& m, int v) {
     if (m.found) {
-        noteOff(v, "", v);
-        noteOn(v, m.note, 127, v, m.tableValue);
+        noteOff(v, "");
+        noteOn(v, m.note, m.tableValue);
     } else {
-        noteOff(v, "???", v);
+        noteOff(v, "???");
     }
 }
 

@@ -25,21 +25,12 @@ public:
 
     bool open(const std::string& fileName, const std::string& title) override;
     bool close() override;
-    void getWarnings(std::string& text) override;
     void beginFrame() override;
     void setFilter(int cutoff, int resonance, int routing, int mode) override;
-    void setInstrument(int voice, std::int32_t id, const Instrument& instrument) override;
     void endFrame() override;
     void voiceHeld(const emu::SidVoice& voice, int v) override;
     void voiceGateOn(const emu::SidVoice& voice, int v) override;
     void voiceGateOff(const emu::SidVoice& voice, int v) override;
-    void noteOn(int channel, int note, int velocity, int voice,
-                std::int32_t referenceFrequency) override;
-    void noteOff(int channel, const std::string& text, int voice) override;
-    void setEnvelopeLevel(int channel, int level) override;
-    void sampleOn(int channel, int period) override;
-    void sampleOff(int channel, int period) override;
-    void voiceEnvelope(const emu::SidVoice& voice, int v) override;
 
 private:
     struct VoiceState {
@@ -49,6 +40,10 @@ private:
         std::int32_t pitchBudget = 0;     // -p2n: new notes left for this note
     };
 
+    // The note name of voice v (table note) and its reference value; the
+    // text of a voice without a note.
+    void noteOn(int v, int note, std::int32_t referenceFrequency);
+    void noteOff(int v, const std::string& text);
     void writeNote(const emu::SidVoice& voice, int v);
     void writeMatch(const NoteTable::Match& m, int v);  // a register value already looked up
     void writeValues(const emu::SidVoice& voice);

@@ -41,6 +41,9 @@ struct WriterSettings {
     bool tempoFromAllChannels = false; // -beat
     bool envelopeVelocity = false;    // -vel: velocity from envelope and volume
 
+    // -svg: a piano-roll picture of the notes beside the output.
+    bool pianoRoll = false;
+
     // Whether the conversion looks ahead at each note for the writer.
     bool wantsNoteCues() const { return drumKit || clickPitch || splitNotes; }
     // The pitch-bend range the MIDI writer works with: -ps as far as the one

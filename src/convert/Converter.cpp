@@ -1,6 +1,8 @@
 #include "convert/Converter.h"
 
+#include "backend/FramePair.h"
 #include "backend/MidiFileWriter.h"
+#include "backend/PianoRollWriter.h"
 #include "backend/TextDumpWriter.h"
 #include "convert/FrameCapture.h"
 #include "convert/FrameReplay.h"
@@ -12,6 +14,7 @@
 #include <algorithm>
 #include <deque>
 #include <filesystem>
+#include <optional>
 
 namespace notecast {
 
@@ -29,6 +32,11 @@ std::string tuneTitle(const SidTuneInfo& info) {
 bool fileExists(const std::string& name) {
     std::error_code ec;
     return std::filesystem::exists(name, ec);
+}
+
+TuneCaption caption(const SidTuneInfo& info, std::uint32_t seconds) {
+    return {tuneTitle(info), info.authorText != nullptr ? info.authorText : "", info.currentSong,
+            info.songCount, seconds};
 }
 
 } // namespace
@@ -76,13 +84,28 @@ void Converter::run(const std::string& outputName, bool overwriteAllowed, Progre
     else
         backEnd_ = std::make_unique<MidiFileWriter>(settings_, state_->channels);
 
+    // With -svg a picture goes beside the output, drawn by a writer of its
+    // own from the same frames.
+    const std::string pictureName = settings_.pianoRoll ? pictureFileName(outputName) : std::string();
     if (!overwriteAllowed && fileExists(outputName))
         throw BackEnd::Error{2, "File already exists: " + outputName};
+    if (!overwriteAllowed && !pictureName.empty() && fileExists(pictureName))
+        throw BackEnd::Error{2, "File already exists: " + pictureName};
     if (tune_ == nullptr)
         throw BackEnd::Error{1, "EmuEngine: Emulator engine components not ready!"};
     const SidTuneInfo info = tune_->getInfo();
     if (!backEnd_->open(outputName, tuneTitle(info)))
         throw BackEnd::Error{3, "Could not create file: " + outputName};
+    std::unique_ptr<BackEnd> picture;
+    std::optional<FramePair> both;
+    if (!pictureName.empty()) {
+        picture = std::make_unique<PianoRollWriter>(settings_, state_->channels,
+                                                    caption(info, settings_.playSeconds));
+        if (!picture->open(pictureName, tuneTitle(info)))
+            throw BackEnd::Error{3, "Could not create file: " + pictureName};
+        both.emplace(*backEnd_, *picture);
+    }
+    FrameSink& out = both ? static_cast<FrameSink&>(*both) : *backEnd_;
 
     ProgressSink silent;
     ProgressSink& sink = progress != nullptr ? *progress : silent;
@@ -133,11 +156,11 @@ void Converter::run(const std::string& outputName, bool overwriteAllowed, Progre
     // What the MIDI writer cannot see as it goes: the frames ahead of each
     // note (the DAW options).
     std::vector<FrameCues> cues;
-    if (settings_.outputMode == OutputMode::Midi && settings_.wantsNoteCues())
+    if ((settings_.outputMode == OutputMode::Midi || settings_.pianoRoll) && settings_.wantsNoteCues())
         cues = findNoteCues(s.frames, settings_);
 
     // Replay pass.
-    FrameReplay replay(*backEnd_, m, settings_, s.tracker.instruments());
+    FrameReplay replay(out, m, settings_, s.tracker.instruments());
     reported = 0;
     std::size_t index = 0;
     for (const FrameSnapshot& frame : s.frames) {
@@ -149,11 +172,13 @@ void Converter::run(const std::string& outputName, bool overwriteAllowed, Progre
     }
 
     const bool written = backEnd_->close();
+    const bool drawn = picture == nullptr || picture->close();
     s.frames.clear();
     s.frames.shrink_to_fit();
     // A file that could not be written out whole is no result: report it
     // like a file that could not be created.
     if (!written) throw BackEnd::Error{3, "Could not create file: " + outputName};
+    if (!drawn) throw BackEnd::Error{3, "Could not create file: " + pictureName};
     sink.end();
 }
 

@@ -34,7 +34,7 @@ void applySync(emu::SidVoice (&voices)[3]) {
     }
 }
 
-FrameReplay::FrameReplay(BackEnd& out, emu::C64& machine, const ConverterSettings& settings,
+FrameReplay::FrameReplay(FrameSink& out, emu::C64& machine, const ConverterSettings& settings,
                          const std::vector<Instrument>& instruments)
     : out_(out),
       machine_(machine),

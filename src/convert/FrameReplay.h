@@ -1,5 +1,5 @@
 #pragma once
-#include "backend/BackEnd.h"
+#include "backend/FrameSink.h"
 #include "convert/ConversionRecords.h"
 #include "convert/ConverterSettings.h"
 #include "convert/NoteCues.h"
@@ -17,7 +17,7 @@ namespace notecast {
 // one. With -sam the sample channels are stepped alongside.
 class FrameReplay {
 public:
-    FrameReplay(BackEnd& out, emu::C64& machine, const ConverterSettings& settings,
+    FrameReplay(FrameSink& out, emu::C64& machine, const ConverterSettings& settings,
                 const std::vector<Instrument>& instruments);
 
     // cues: what the conversion saw ahead of the frame's notes (the DAW
@@ -28,7 +28,7 @@ private:
     void updateVoice(emu::SidVoice& voice, int v, const FrameSnapshot& frame);
     void reportSample();
 
-    BackEnd& out_;
+    FrameSink& out_;
     emu::C64& machine_;
     const bool envelopes_;
     const bool samples_;

@@ -1,9 +1,11 @@
 #include "frontend/BatchPlan.h"
 
+#include "backend/PianoRollWriter.h"
 #include "frontend/Options.h"
 #include "frontend/OutputName.h"
 #include "tune/SongLengthDB.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <numeric>
@@ -85,15 +87,21 @@ BatchPlan planBatch(const std::vector<BatchInput>& examined, const RunOptions& r
         for (int song : songsOf(tune, run)) {
             SongTask task{tune.path, song, playSeconds(tune, song, run, database), outputName(tune, song, run),
                           withoutHead(tune.warning)};
-            const std::string target = identity(task.output);
+            // The files the song writes: its output, and its picture with -svg.
+            std::vector<std::string> targets{identity(task.output)};
+            if (run.settings.pianoRoll) targets.push_back(identity(pictureFileName(task.output)));
             const std::string owner = tune.path + ", song " + std::to_string(song);
-            if (plan.inputFiles.count(target) != 0) {
+            const auto input = [&](const std::string& target) { return plan.inputFiles.count(target) != 0; };
+            const auto taken = std::find_if(targets.begin(), targets.end(),
+                                            [&](const std::string& target) { return outputs.count(target) != 0; });
+            if (std::any_of(targets.begin(), targets.end(), input)) {
                 plan.refused.push_back(
                     refusedRow(task.input, song, task.output, "ERROR: The output file is an input file."));
-            } else if (const auto [it, fresh] = outputs.emplace(target, owner); !fresh) {
+            } else if (taken != targets.end()) {
                 plan.refused.push_back(refusedRow(task.input, song, task.output,
-                                                  "ERROR: The output file is also the output of " + it->second + "."));
+                                                  "ERROR: The output file is also the output of " + outputs[*taken] + "."));
             } else {
+                for (const std::string& target : targets) outputs.emplace(target, owner);
                 plan.tasks.push_back(std::move(task));
                 plan.tuneOfTask.push_back(t);
             }

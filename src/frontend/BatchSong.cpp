@@ -1,5 +1,6 @@
 #include "frontend/BatchSong.h"
 
+#include "backend/PianoRollWriter.h"
 #include "convert/Converter.h"
 #include "tune/SidTune.h"
 
@@ -43,7 +44,9 @@ SongRow convertSong(const SongTask& task, ConverterSettings settings, bool repla
     row.status = SongStatus::Failed;
     try {
         std::error_code ec;
-        if (!replace && fs::exists(task.output, ec)) {
+        // The picture of -svg is an output too.
+        if (!replace && (fs::exists(task.output, ec) ||
+                         (settings.pianoRoll && fs::exists(pictureFileName(task.output), ec)))) {
             row.status = SongStatus::Skipped;
             row.text = "The output file exists.";
             return row;

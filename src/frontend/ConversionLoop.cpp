@@ -1,5 +1,6 @@
 #include "frontend/ConversionLoop.h"
 
+#include "backend/PianoRollWriter.h"
 #include "convert/Converter.h"
 #include "frontend/Options.h"
 #include "frontend/OutputName.h"
@@ -109,12 +110,15 @@ int convertTune(SidTune& tune, RunOptions& run, std::istream& in, std::ostream& 
                                            run.settings.outputMode);
     }
     out << "Output file  : " << run.outputFile << std::endl;
+    const std::string picture = run.settings.pianoRoll ? pictureFileName(run.outputFile) : std::string();
+    if (!picture.empty()) out << "Picture file : " << picture << std::endl;
 
     // Writing over the tune would destroy it, whatever the user answers.
     std::vector<std::string> inputs = tuneFiles(tune);
     inputs.push_back(run.inputFile);
-    if (isOneOf(run.outputFile, inputs)) {
-        err << "ERROR: The output file is an input file: " << run.outputFile << std::endl;
+    for (const std::string& output : {run.outputFile, picture}) {
+        if (output.empty() || !isOneOf(output, inputs)) continue;
+        err << "ERROR: The output file is an input file: " << output << std::endl;
         return -1;
     }
 

@@ -54,6 +54,7 @@ constexpr OptionRule kKnownOptions[] = {
     {"-split", Exact},
     {"-beat", Exact},
     {"-vel", Exact},
+    {"-svg", Exact},
 };
 
 } // namespace

@@ -45,6 +45,10 @@ void readDawOptions(const CommandLine& cl, ConverterSettings& s) {
     if (s.drumKit) s.noiseLevel = std::max(s.noiseLevel, 3);
 }
 
+// The picture beside the output, an exact word that no other option's
+// prefix or value pattern takes.
+void readPictureOption(const CommandLine& cl, ConverterSettings& s) { s.pianoRoll = cl.hasOption("-svg"); }
+
 } // namespace
 
 PageRequest requestedPage(const CommandLine& cl) {
@@ -92,6 +96,7 @@ RunOptions readOptions(const CommandLine& cl) {
     applyMuteList(muteList, s);
     cl.getValue("-x%d", s.extraControllers);
     readDawOptions(cl, s);
+    readPictureOption(cl, s);
 
     cl.getArgument(1, run.inputFile);
     cl.getArgument(2, run.outputFile);

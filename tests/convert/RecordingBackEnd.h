@@ -37,7 +37,6 @@ public:
         calls.push_back("close");
         return true;
     }
-    void getWarnings(std::string& text) override { text.clear(); }
     void beginFrame() override { calls.push_back("begin " + std::to_string(clock_.totalMicroseconds)); }
     void setFilter(int cutoff, int resonance, int routing, int mode) override {
         calls.push_back("filter " + std::to_string(cutoff) + " " + std::to_string(resonance) + " " +
@@ -51,9 +50,6 @@ public:
     void voiceHeld(const emu::SidVoice& voice, int v) override { record("held", voice, v); }
     void voiceGateOn(const emu::SidVoice& voice, int v) override { record("gateOn", voice, v); }
     void voiceGateOff(const emu::SidVoice& voice, int v) override { record("gateOff", voice, v); }
-    void noteOn(int, int, int, int, std::int32_t) override {}
-    void noteOff(int, const std::string&, int) override {}
-    void setEnvelopeLevel(int, int) override {}
     void sampleOn(int channel, int period) override {
         calls.push_back("sampleOn " + std::to_string(channel) + " " + std::to_string(period));
     }

@@ -241,6 +241,20 @@ TEST_F(BatchProgram, OutputsUnderAFolderNeverOverwriteAnInput) {
     EXPECT_EQ(r.exitCode, 255);
     EXPECT_EQ(r.err, "ERROR: The report file is an input file: in/sub/Ocean.sid\n");
     EXPECT_EQ(readFile(dir / "in/sub/Ocean.sid"), readFile(sharedFile("psid/Ocean_Loader_2.sid")));
+
+    // With -svg the pictures are outputs too: a tune named as another
+    // song's picture is refused as its output would be.
+    fs::rename(dir / "in/sub/Ocean_subtune1.mid", dir / "in/sub/Ocean_subtune1.svg");
+    r = runProgram({"-batch", "-svg", "-t1", "-dir=pictures", "-j1", "in/sub/Ocean.sid", "in/sub/Ocean_subtune1.svg"},
+                   dir);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_TRUE(fs::exists(dir / "pictures/Ocean_subtune1.svg") && fs::exists(dir / "pictures/Ocean_subtune1_subtune1.svg"));
+    r = runProgram({"-batch", "-svg", "-y", "-t1", "-j1", "in"}, dir);
+    EXPECT_NE(r.err.find("Refused: in/sub/Ocean.sid, song 1: ERROR: The output file is an input file.\n"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(readFile(dir / "in/sub/Ocean_subtune1.svg"), readFile(sharedFile("psid/Ocean_Loader_2.sid")));
+    EXPECT_TRUE(fs::exists(dir / "in/sub/Ocean_subtune1_subtune1.svg"));
 }
 
 } // namespace

@@ -37,6 +37,7 @@ TEST_F(SingleRunEdges, AnOutputThatIsAnInputIsRefusedBeforeAnythingIsWritten) {
     writeFile(dir / "raw.dat", Bytes{0x00, 0x10, 0x60, 0xEA, 0xEA, 0x60});
     const std::string info = "TUNEBOX INFOFILE\nADDRESS=0000,1000,1003\nSONGS=1,1\n";
     writeFile(dir / "raw.inf", info);
+    writeFile(dir / "tune.svg", tune);  // a tune named as the picture of tune.mid
     const struct {
         std::vector<std::string> args;
         std::string answers, output;
@@ -44,6 +45,7 @@ TEST_F(SingleRunEdges, AnOutputThatIsAnInputIsRefusedBeforeAnythingIsWritten) {
         {{"-t1", "same.sid", "same.sid"}, "y\n", "same.sid"},
         {{"-t1", "-y", "same.sid", "sub/../same.sid"}, "", "sub/../same.sid"},
         {{"-t1", "raw.dat", "raw.inf"}, "y\n", "raw.inf"},
+        {{"-t1", "-svg", "tune.svg", "tune.mid"}, "y\n", "tune.svg"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::PrintToString(c.args));
@@ -54,6 +56,8 @@ TEST_F(SingleRunEdges, AnOutputThatIsAnInputIsRefusedBeforeAnythingIsWritten) {
     }
     EXPECT_EQ(readFile(dir / "same.sid"), tune);
     EXPECT_EQ(readFile(dir / "raw.inf"), Bytes(info.begin(), info.end()));
+    EXPECT_EQ(readFile(dir / "tune.svg"), tune);
+    EXPECT_FALSE(fs::exists(dir / "tune.mid"));
 }
 
 TEST_F(SingleRunEdges, WarningsForUnknownOptionsAndForAddressesOutsideTheData) {
@@ -85,10 +89,11 @@ TEST_F(SingleRunEdges, EverySongIntoItsOwnFile) {
             << r.out;
         EXPECT_GT(fs::file_size(dir / ("three_subtune" + n + ".mid")), 3u);
     }
-    // A given output name is numbered per song.
-    r = runProgram({"-all", "-2txt", "-t1", "three.sid", "dump.mid"}, dir);
+    // A given output name is numbered per song, and so are the pictures.
+    r = runProgram({"-all", "-2txt", "-svg", "-t1", "three.sid", "dump.mid"}, dir);
     EXPECT_EQ(r.exitCode, 0);
-    EXPECT_TRUE(fs::exists(dir / "dump_subtune1.txt") && fs::exists(dir / "dump_subtune3.txt"));
+    for (const char* name : {"dump_subtune1.txt", "dump_subtune3.txt", "dump_subtune1.svg", "dump_subtune3.svg"})
+        EXPECT_TRUE(fs::exists(dir / name)) << name;
 }
 
 TEST_F(SingleRunEdges, HelpAndVersionEndWell) {
