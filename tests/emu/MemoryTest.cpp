@@ -29,15 +29,6 @@ TEST(MemoryBanks, FlagsFollowTheBankRegister) {
     }
 }
 
-TEST(MemoryBanks, BankValueDependsOnWhereTheRoutineLies) {
-    freshMachine();
-    const std::pair<std::uint16_t, std::uint8_t> expected[] = {
-        {0x0801, 7}, {0x9FFF, 7}, {0xA000, 6}, {0xCFFF, 6}, {0xD000, 4}, {0xDFFF, 4}, {0xE000, 5}, {0xFFFF, 5}};
-    for (const auto& [address, bank] : expected) EXPECT_EQ(test::currentMachine()->bankValueFor(address), bank) << address;
-    freshMachine(MemoryMode::Romless);
-    EXPECT_EQ(test::currentMachine()->bankValueFor(0xE000), 4);
-}
-
 // --- memory reset -----------------------------------------------------------
 
 TEST(MemoryReset, RomHoldsReturnsAndIoDefaultsAreSet) {
