@@ -4,6 +4,8 @@
 #include "frontend/ProgramRun.h"
 #include "support/TestSupport.h"
 #include "tune/Md5.h"
+#include "tune/SongLengthDB.h"
+#include "tune/SidTune.h"
 
 #include <gtest/gtest.h>
 
@@ -34,17 +36,10 @@ std::string builtTuneKey(const PsidBuilder& b) {
     return md5.keyText();
 }
 
-// The song-length key of a shared tune, from the index of the shared data.
+// The song-length key of a shared tune.
 std::string sharedTuneKey(const std::string& file) {
-    std::ifstream index(sharedFile("psid/index.csv"));
-    for (std::string line; std::getline(index, line);) {
-        if (line.rfind(file + ",", 0) != 0) continue;
-        std::istringstream fields(line);
-        std::string field;
-        for (int column = 0; column <= 12; ++column) std::getline(fields, field, ',');
-        return field;  // md5_key
-    }
-    return {};
+    SidTune tune(sharedFile("psid/" + file).string().c_str());
+    return fingerprintKey(tune);
 }
 
 // The report's rows as text cells, the quoting of a CSV field undone.
@@ -76,7 +71,7 @@ class BatchProgram : public ::testing::Test {
 protected:
     void SetUp() override {
         for (const char* name : {"psid/Cybernoid_II.sid", "psid/Ocean_Loader_2.sid", "psid/Acme_Industries.sid",
-                                 "pp20/Splatform_256_bytes.sid.pp", "mus/SHEEP.GRAZE.MUS", "psid/index.csv"}) {
+                                 "pp20/Splatform_256_bytes.sid.pp", "mus/SHEEP.GRAZE.MUS"}) {
             if (sharedFile(name).empty()) GTEST_SKIP() << "shared test data absent";
         }
         dir = scratchDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
