@@ -21,12 +21,8 @@ void writeFile(const std::filesystem::path& path, const std::string& text);
 // Builds a PSID file in memory. Defaults: version 2, load $1000, init $1000,
 // play $1003, one song, PAL.
 struct PsidBuilder {
-    std::uint16_t version = 2;
-    std::uint16_t load = 0x1000;
-    std::uint16_t init = 0x1000;
-    std::uint16_t play = 0x1003;
-    std::uint16_t songs = 1;
-    std::uint16_t startSong = 1;
+    std::uint16_t version = 2, load = 0x1000, init = 0x1000, play = 0x1003;
+    std::uint16_t songs = 1, startSong = 1;
     std::uint32_t speed = 0;
     std::uint8_t flags = 0x04;  // PAL
     std::string name = "Test Tune";
