@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 namespace notecast::emu {
@@ -19,8 +20,7 @@ protected:
         v.envState = code & 0xDE;
     }
     static void gateOn(SidVoice& v, std::uint8_t ad, std::uint8_t sr) {
-        v.attackDecay = ad;
-        v.sustainRelease = sr;
+        std::tie(v.attackDecay, v.sustainRelease) = std::tuple{ad, sr};
         v.sustainLevel = static_cast<std::uint8_t>(17 * (sr >> 4));
         setPhase(v, kEnvStartAttack);
     }
@@ -112,11 +112,9 @@ TEST_F(EnvelopeTest, GateOffDuringAttackReleasesFromTheLevelReached) {
 
     setPhase(v, kEnvStartRelease);
     v.envPhase(v);
-    const EnvelopeTables& t = tables;
-    EXPECT_EQ(v.envLevel, t.curve[t.inverse[reached]]);
-    EXPECT_LE(v.envLevel, reached);
-    EXPECT_GE(v.envLevel, reached - 4);  // not from 255, not a jump down
-    EXPECT_EQ(v.envStep, t.decayStep[5]);
+    EXPECT_EQ(v.envLevel, tables.curve[tables.inverse[reached]]);
+    EXPECT_TRUE(v.envLevel <= reached && v.envLevel >= reached - 4);  // not from 255, not a jump down
+    EXPECT_EQ(v.envStep, tables.decayStep[5]);
 
     // Gate on again during the release: the attack continues upwards from
     // the level the release had reached.
@@ -128,43 +126,28 @@ TEST_F(EnvelopeTest, GateOffDuringAttackReleasesFromTheLevelReached) {
     EXPECT_EQ(v.envState, kEnvAttack);
 }
 
-TEST_F(EnvelopeTest, SustainLevels) {
-    // Sustain 0 is covered by the full decay above.
+TEST_F(EnvelopeTest, SustainLevelsAndChangesWhileHolding) {
     SidVoice& top = voices[0];
-    gateOn(top, 0x00, 0xF0);
-    run(top, 101);
+    gateOn(top, 0x00, 0xF0);  // sustain 15 holds the top level
+    run(top, 100101);
     EXPECT_EQ(top.envLevel, 255);
     EXPECT_EQ(top.envState, kEnvSustain);
-    run(top, 100000);
-    EXPECT_EQ(top.envLevel, 255);
 
-    // Sustain 8: decay stops at 136 and holds there.
-    SidVoice& mid = voices[2];
-    gateOn(mid, 0x00, 0x80);
-    run(mid, 1000);
-    EXPECT_EQ(mid.envLevel, 136);
-    EXPECT_EQ(mid.envState, kEnvSustain);
-}
-
-TEST_F(EnvelopeTest, ChangedSustainLevelWhileHolding) {
-    SidVoice& v = voices[0];
-    gateOn(v, 0x02, 0xA0);
+    SidVoice& v = voices[2];
+    gateOn(v, 0x02, 0xA0);  // sustain 10: decay stops at 170
     run(v, 5000);
     ASSERT_EQ(v.envLevel, 170);
-
     // Lowered: decay at the decay rate down to the new level, then hold.
     v.sustainLevel = 68;
     setPhase(v, kEnvSustain | kEnvNewRates);
     run(v, 100);
     EXPECT_EQ(v.envState, kEnvLoweredSustainDecay);
     EXPECT_EQ(v.envStep, tables.decayStep[2]);
-    EXPECT_LT(v.envLevel, 170);
-    EXPECT_GT(v.envLevel, 68);
+    EXPECT_TRUE(v.envLevel < 170 && v.envLevel > 68);
     EXPECT_GT(samplesUntil(v, 68, 5000), 0);
-    EXPECT_EQ(v.envState, kEnvSustain);
     run(v, 5000);
     EXPECT_EQ(v.envLevel, 68);
-
+    EXPECT_EQ(v.envState, kEnvSustain);
     // Raised: the level is not climbed back up.
     v.sustainLevel = 204;
     setPhase(v, kEnvSustain | kEnvNewRates);
@@ -176,43 +159,31 @@ TEST_F(EnvelopeTest, ChangedSustainLevelWhileHolding) {
 TEST_F(EnvelopeTest, RegisterChangesInEachPhaseTakeTheNewRate) {
     // Each phase runs at the slowest rate for a while, then its register
     // changes to the fastest rate: the phase must finish within the fast time.
-    SidVoice& v = voices[0];
-    auto speedUp = [&](std::uint8_t code, std::uint8_t ad, std::uint8_t sr) {
-        const std::uint8_t state = v.envState;
-        v.attackDecay = ad;
-        v.sustainRelease = sr;
-        setPhase(v, code | kEnvNewRates);
+    const struct {
+        std::uint8_t ad, sr;   // before
+        bool release;          // gate off after the attack
+        std::uint8_t phase;    // the phase whose rate changes
+        std::uint8_t newAd, newSr, target;
+        int within;
+    } cases[] = {{0xF0, 0xF0, false, kEnvAttack, 0x00, 0xF0, 255, 101},
+                 {0x0F, 0x00, false, kEnvDecay, 0x00, 0x00, 0, 400},
+                 {0x00, 0xFF, true, kEnvRelease, 0x00, 0xF0, 0, 400}};
+    for (const auto& c : cases) {
+        SidVoice& v = voices[0];
+        gateOn(v, c.ad, c.sr);
+        run(v, c.release ? 101 : 1000);
+        if (c.release) {
+            setPhase(v, kEnvStartRelease);
+            run(v, 1000);
+        }
+        ASSERT_EQ(v.envState, c.phase);
+        v.attackDecay = c.newAd;
+        v.sustainRelease = c.newSr;
+        setPhase(v, c.phase | kEnvNewRates);
         v.envPhase(v);
-        EXPECT_EQ(v.envState, state);
-    };
-
-    gateOn(v, 0xF0, 0xF0);
-    run(v, 1000);
-    speedUp(kEnvAttack, 0x00, 0xF0);
-    EXPECT_GT(samplesUntil(v, 255, 101), 0);
-
-    gateOn(v, 0x0F, 0x00);
-    run(v, 1000);
-    ASSERT_EQ(v.envState, kEnvDecay);
-    speedUp(kEnvDecay, 0x00, 0x00);
-    EXPECT_GT(samplesUntil(v, 0, 400), 0);
-
-    gateOn(v, 0x00, 0xFF);
-    run(v, 101);
-    setPhase(v, kEnvStartRelease);
-    run(v, 1000);
-    speedUp(kEnvRelease, 0x00, 0xF0);
-    EXPECT_GT(samplesUntil(v, 0, 400), 0);
-
-    gateOn(v, 0x0F, 0xF0);
-    run(v, 101);
-    v.sustainLevel = 0;
-    setPhase(v, kEnvSustain | kEnvNewRates);
-    run(v, 1000);
-    ASSERT_EQ(v.envState, kEnvLoweredSustainDecay);
-    speedUp(kEnvLoweredSustainDecay, 0x00, 0x00);
-    EXPECT_GT(samplesUntil(v, 0, 400), 0);
-    EXPECT_EQ(v.envState, kEnvSustain);
+        EXPECT_EQ(v.envState, c.phase);
+        EXPECT_GT(samplesUntil(v, c.target, c.within), 0) << int{c.phase};
+    }
 }
 
 TEST_F(EnvelopeTest, SilentPhasesAndResets) {
@@ -226,13 +197,11 @@ TEST_F(EnvelopeTest, SilentPhasesAndResets) {
         EXPECT_EQ(v.envPhase(v), 0) << code;
         EXPECT_EQ(v.envLevel, 255) << code;
     }
-
     voices[1].control = 0x41;
     voices[1].envLevel = 99;
     resetVoices(voices, tables);
-    EXPECT_EQ(voices[1].control, 0);
-    EXPECT_EQ(voices[1].envLevel, 0);
-    EXPECT_EQ(voices[1].envState, kEnvSilent);
+    EXPECT_EQ((std::vector<int>{voices[1].control, voices[1].envLevel, voices[1].envState}),
+              (std::vector<int>{0, 0, kEnvSilent}));
     EXPECT_EQ(voices[1].envPhase(voices[1]), 0);
 }
 
