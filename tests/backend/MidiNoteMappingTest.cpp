@@ -13,17 +13,6 @@ constexpr std::uint32_t kA3 = 3746;   // table note 45, MIDI 57 (0x39)
 constexpr std::uint32_t kA4Up1 = 7600;  // 8213: E0 15 40
 constexpr std::uint32_t kA4Up2 = 7700;  // 8232: E0 28 40
 
-TEST(MidiNoteMappingTest, NoteStartsWithItsFineTuningAndEndsTheVoicesPreviousNote) {
-    MidiWriterRun run;
-    run.open();
-    run.at(0).gateOn(0, kA4);
-    run.at(100).gateOn(0, 8940);  // C5 plus a little: bend 8196
-    EXPECT_EQ(run.finishBody(200),
-              "00 | E0 00 40\n00 | 90 45 7F\n"
-              "14 | 80 45 7F\n00 | E0 04 40\n00 | 90 48 7F\n"
-              "14 | 80 48 7F\n00 | FF 2F 00\n");
-}
-
 TEST(MidiNoteMappingTest, GateOnWithoutFrequencyOrWaveformStartsWhenBothArrive) {
     MidiWriterRun run;
     run.open();
@@ -125,25 +114,6 @@ TEST(MidiNoteMappingTest, PitchChangesBecomeNotesOrBendsByThreshold) {
               "10 | 80 46 7F\n00 | FF 2F 00\n");
 }
 
-TEST(MidiNoteMappingTest, NewNotesFromPitchChangesKeepTheGatesBendAllowance) {
-    MidiWriterRun run;
-    run.settings.pitchChangeNotes = -1;
-    run.settings.pitchThreshold = 3;
-    run.settings.frequencyChangeLimit = 2;
-    run.open();
-    run.at(0).gateOn(0, kA4Up1);  // the fine-tuning takes the first bend
-    run.at(20).held(0, kA4Up2);   // the second
-    run.at(40).held(0, kA4);      // taking it back is refused: a warning
-    run.at(60).held(0, 8940);     // three semitones up: a new note, fine-tuned
-    run.at(80).held(0, 8960);     // the gate's allowance is still spent
-    EXPECT_EQ(run.finishBody(100),
-              "00 | E0 15 40\n00 | 90 45 7F\n"
-              "04 | E0 28 40\n"
-              "08 | 80 45 7F\n00 | E0 04 40\n00 | 90 48 7F\n"
-              "08 | 80 48 7F\n00 | FF 2F 00\n");
-    EXPECT_EQ(run.writer->warningCount(), 2u);
-}
-
 TEST(MidiNoteMappingTest, EnvelopeEndsNotesThatHaveDiedAway) {
     MidiWriterRun run;
     run.settings.envelopeEmulation = true;
@@ -163,32 +133,6 @@ TEST(MidiNoteMappingTest, EnvelopeEndsNotesThatHaveDiedAway) {
               "0C | 80 45 7F\n04 | 90 45 7F\n"
               "04 | 80 45 7F\n04 | 90 45 7F\n"
               "04 | 80 45 7F\n04 | FF 2F 00\n");
-}
-
-TEST(MidiNoteMappingTest, ExtraControllersCarryPulseWidthAndEnvelopeLevel) {
-    MidiWriterRun run;
-    run.settings.extraControllers = 1;
-    run.open();
-    run.at(0).gateOn(0, kA4);
-    run.at(20).envelope(0, kA4, 0x41, 200, emu::kEnvDecay, 0x800);
-    run.at(40).envelope(0, kA4, 0x41, 255, emu::kEnvDecay, 0x800);
-    run.at(60).envelope(0, kA4, 0x41, 255, emu::kEnvDecay, 0xFFF);
-    EXPECT_EQ(run.finishBody(80),
-              "00 | E0 00 40\n00 | 90 45 7F\n"
-              "04 | B0 6F 64\n00 | B0 6E 40\n"
-              "04 | B0 6F 7F\n"
-              "04 | B0 6E 7F\n"
-              "04 | 80 45 7F\n00 | FF 2F 00\n");
-}
-
-TEST(MidiNoteMappingTest, MutedVoicesAndVoicesWithoutChannelPlayNothing) {
-    MidiWriterRun run;
-    run.settings.muteVoice[0] = true;  // -m1
-    run.channels.set(2, 0, -1);
-    run.open();
-    run.at(0).gateOn(0, kA4).gateOn(2, kA4);
-    run.at(20).held(0, kA4Up1).held(2, kA4Up1).gateOn(1, kA3);
-    EXPECT_EQ(run.finishBody(40), "00 | E1 00 40\n00 | 91 39 7F\n04 | 81 39 7F\n00 | FF 2F 00\n");
 }
 
 TEST(MidiNoteMappingTest, NoiseRulesDropDrumsAndDelayNoiseBursts) {

@@ -1,17 +1,15 @@
 // The real MUS songs of the shared collection through the built-in player:
 // where each voice's notes start and at which frequency, over the first 3000
 // jiffies, against the values recorded when the player was checked note by
-// note against the songs' streams; and whole conversions to a MIDI file that
-// parses, with notes, and a text dump named after the song's first text line.
+// note against the songs' streams; and a text dump named after the song's
+// first text line. (A whole conversion is among the golden ones.)
 #include "convert/Converter.h"
 #include "convert/MusPlayerRun.h"
-#include "support/MidiListing.h"
 #include "support/TestSupport.h"
 #include "tune/SidTune.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <fstream>
 
 namespace notecast::test {
@@ -54,19 +52,12 @@ TEST(MusSharedSongs, NoteStartsAndConversions) {
         SidTune tune(path.string().c_str());
         ASSERT_TRUE(tune.status());
         ConverterSettings settings;
-        settings.playSeconds = 30;
-        for (auto [mode, name] : {std::pair{OutputMode::Midi, "song.mid"}, std::pair{OutputMode::Text, "song.txt"}}) {
-            settings.outputMode = mode;
-            Converter converter;
-            converter.configure(settings);
-            converter.initSong(tune, 1);
-            converter.run((dir / name).string(), true, nullptr);
-        }
-        const std::vector<std::string> listing = midiListing(dir / "song.mid");
-        EXPECT_EQ(std::count_if(listing.begin(), listing.end(), [](const std::string& l) { return l.starts_with("BAD"); }), 0);
-        EXPECT_GT(std::count_if(listing.begin(), listing.end(),
-                                [](const std::string& l) { return l.find(" | 9") != std::string::npos && !l.ends_with(" 00"); }),
-                  20);
+        settings.playSeconds = 2;
+        settings.outputMode = OutputMode::Text;
+        Converter converter;
+        converter.configure(settings);
+        converter.initSong(tune, 1);
+        converter.run((dir / "song.txt").string(), true, nullptr);
         std::ifstream text(dir / "song.txt");
         std::string title;
         std::getline(text, title);
