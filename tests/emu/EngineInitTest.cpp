@@ -200,22 +200,5 @@ TEST_F(EngineInitTest, PlayAddressZeroUsesTheInterruptVector) {
     EXPECT_EQ(engine.machine().playBank, 0x35);
 }
 
-TEST_F(EngineInitTest, RefusedWithoutAGoodTuneAndResetKeepsTheSong) {
-    const Bytes junk = {1, 2, 3};
-    SidTune bad(junk.data(), junk.size());
-    EXPECT_FALSE(engine.initSong(bad, 1));
-    EXPECT_EQ(engine.playCall(), emu::RunResult::Returned);  // nothing to play yet
-
-    auto tune = makeTune(recorderAt(0x1000));
-    ASSERT_TRUE(engine.initSong(*tune, 1));
-    engine.playCall();
-    engine.machine().voices[0].envLevel = 200;
-    EXPECT_TRUE(engine.reset());
-    EXPECT_EQ(engine.machine().voices[0].envLevel, 0);
-    EXPECT_EQ(engine.machine().voices[0].envState, emu::kEnvSilent);
-    engine.playCall();  // memory and the song are left as they were
-    EXPECT_EQ(ram(0x0403), 2);
-}
-
 } // namespace
 } // namespace notecast

@@ -145,54 +145,5 @@ TEST(SampleChannels, ToneSequenceReportsItsFirstToneAndNeedsAllItsParameters) {
     }
 }
 
-TEST(SampleChannels, SampleCommandWaitsForTheToneSequenceToEnd) {
-    C64& m = palMachine();
-    setTones(1);  // two tones: periods 100 and 130
-    test::currentMachine()->stepSampleChannels();
-    m.sampleEventReported = true;
-    // Channel 1's sample registers share addresses with the tone registers:
-    // start $4000, end $0504, period $010A.
-    set(0xD45E, 0x01);
-    setWord(0xD41E, 0x0400);
-    set(0xD41D, 0xFF);
-    test::currentMachine()->stepSampleChannels();
-    EXPECT_TRUE(m.sampleChannels[0].toneMode);
-    EXPECT_EQ(m.io[0xD41D], 0xFF);
-    EXPECT_TRUE(m.sampleEventReported);
-    int n = 0;
-    while (m.sampleChannels[0].toneMode && n < 100) {
-        test::currentMachine()->sampleOutput();
-        ++n;
-    }
-    EXPECT_LT(n, 100);
-    EXPECT_TRUE(m.sampleChannels[0].playing);
-    EXPECT_EQ(m.sampleEvent, 0x010A);
-    EXPECT_FALSE(m.sampleEventReported);
-    EXPECT_EQ(m.io[0xD41D], 0);
-}
-
-TEST(SampleChannels, ChannelTwoStartsAndStopsOnItsOwnRegisters) {
-    C64& m = palMachine();
-    setSample(0xD500, 0x5000, 0x5100, 0x0123);
-    set(0xD51D, 0xFE);
-    test::currentMachine()->stepSampleChannels();
-    EXPECT_TRUE(m.sampleChannels[1].playing);
-    EXPECT_FALSE(m.sampleChannels[0].playing);
-    EXPECT_EQ(m.sampleEvent, 0x0123);
-    EXPECT_EQ(m.io[0xD51D], 0);
-    set(0xD51D, 0xFD);
-    test::currentMachine()->stepSampleChannels();
-    EXPECT_FALSE(m.sampleChannels[1].playing);
-    EXPECT_EQ(m.sampleEvent, 0);
-    // The stop is taken once: a sample started on channel 1 afterwards
-    // keeps its report.
-    EXPECT_EQ(m.io[0xD51D], 0);
-    setSample(0xD400, 0x3000, 0x3100, 0x0200);
-    set(0xD41D, 0xFF);
-    test::currentMachine()->stepSampleChannels();
-    test::currentMachine()->stepSampleChannels();
-    EXPECT_EQ(m.sampleEvent, 0x0200);
-}
-
 } // namespace
 } // namespace notecast::emu

@@ -65,42 +65,5 @@ TEST(TimingFrames, FractionOfASampleCarriesFromFrameToFrame) {
     EXPECT_EQ(largest, 849u);
 }
 
-TEST(TimingFrames, TimerChangesAreFollowedFrameByFrame) {
-    C64& m = freshMachine();
-    test::currentMachine()->setupTiming(Clock::Pal, 60, 44100);
-    test::currentMachine()->frameSamples();
-    test::currentMachine()->frameSamples();
-    const std::uint32_t carried = m.timing.sampleAccumulator;
-    test::currentMachine()->rereadCiaTimer();  // unchanged: nothing happens
-    EXPECT_EQ(m.timing.sampleAccumulator, carried);
-
-    setCiaTimer(0x2000);
-    test::currentMachine()->rereadCiaTimer();
-    EXPECT_EQ(m.timing.cyclesPerCall, 0x2000);
-    EXPECT_EQ(m.timing.callsPerSecond, 120);
-    EXPECT_EQ(m.timing.sampleAccumulator, 0u);
-    test::currentMachine()->frameSamples();
-
-    // A timer below 16 becomes the default count once, and then stays
-    // unchanged rather than restarting the sample count every frame.
-    setCiaTimer(3);
-    test::currentMachine()->rereadCiaTimer();
-    EXPECT_EQ(m.timing.cyclesPerCall, 16421);
-    EXPECT_EQ(m.timing.callsPerSecond, 60);
-    test::currentMachine()->setupTiming(Clock::Pal, 60, 32000);  // 533.33 samples per call
-    test::currentMachine()->frameSamples();
-    const std::uint32_t fraction = m.timing.sampleAccumulator & 0xFFFFu;
-    ASSERT_NE(fraction, 0u);
-    test::currentMachine()->rereadCiaTimer();
-    EXPECT_EQ(m.timing.sampleAccumulator & 0xFFFFu, fraction);
-
-    // Vertical-blank songs do not follow the timer.
-    test::currentMachine()->setupTiming(Clock::Pal, 50, 44100);
-    setCiaTimer(0x2000);
-    test::currentMachine()->rereadCiaTimer();
-    EXPECT_EQ(m.timing.callsPerSecond, 50);
-    EXPECT_EQ(m.timing.cyclesPerCall, 19705);
-}
-
 } // namespace
 } // namespace notecast::emu

@@ -25,26 +25,6 @@ private:
     std::vector<char*> pointers_;
 };
 
-TEST(CommandLine, ExactAndPrefixTestsAndPositionalArguments) {
-    Arguments a{"-V", "-cwd2", "-cake2", "in.sid", "", "third"};
-    const CommandLine cl = a.commandLine();
-    EXPECT_FALSE(cl.hasOption("-v"));
-    EXPECT_FALSE(cl.hasOption("-cwd"));
-    EXPECT_TRUE(cl.hasPrefix("-cake"));
-    EXPECT_FALSE(cl.hasPrefix("notecast"));  // argument 0 is never examined
-
-    std::string first, second, fourth = "unchanged";
-    cl.getArgument(1, first);
-    cl.getArgument(2, second);
-    cl.getArgument(4, fourth);
-    EXPECT_EQ(first, "in.sid");
-    EXPECT_EQ(second, "");  // an empty argument counts
-    EXPECT_EQ(fourth, "unchanged");
-    char* none[] = {nullptr};
-    CommandLine(0, none).getArgument(1, fourth);
-    EXPECT_EQ(fourth, "unchanged");
-}
-
 TEST(CommandLine, ValuesNeedADigitAndTheFirstCarryingArgumentWins) {
     std::int32_t bend = 96;
     Arguments{"-ps", "-ps-5", "-psx", "-ps24x", "-ps30"}.commandLine().getValue("-ps%d", bend);

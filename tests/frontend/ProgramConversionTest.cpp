@@ -71,26 +71,6 @@ TEST_F(ProgramConversion, ConvertsAReadOnlyTune) {
     EXPECT_TRUE(fs::exists(dir / "tune_subtune1.mid"));
 }
 
-TEST_F(ProgramConversion, VerboseLinesInTextMode) {
-    writeTune("tune.sid", quietTune());
-    const ProgramResult r = runProgram({"-2txt", "-v", "-t2", "tune.sid", "dump.txt"}, dir);
-    const std::string head = bannerBlock() +
-                             "Settings     : Generate simplified ASCII text output.\n"
-                             "             : File format  : PlaySID one-file format (PSID)\n" +
-                             kCredits +
-                             "Addresses    : $1000, $1000, $1003\n"
-                             "Setting song : 1 out of 1 (default = 1)\n"
-                             "Song speed   : 50 Hz VBI (PAL)\n"
-                             "Song length  : 2 seconds will be processed.\n"
-                             "Output file  : dump.txt\n"
-                             "Working      : ";
-    ASSERT_EQ(r.out.substr(0, head.size()), head);
-    expectProgressTail(r.out, head.size());
-    EXPECT_EQ(r.err, "Failed to open Songlengths.txt!\n");
-    EXPECT_EQ(r.exitCode, 0);
-    EXPECT_TRUE(fs::exists(dir / "dump.txt"));
-}
-
 TEST_F(ProgramConversion, WithoutASongNumberOrBeyondTheTuneTheStartSongPlays) {
     PsidBuilder five = quietTune();
     five.songs = 5;
