@@ -14,7 +14,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <sstream>
 
 namespace notecast {
@@ -78,20 +77,8 @@ TEST_P(GoldenConversion, MatchesItsListing) {
     converter.configure(run.settings);
     converter.initSong(tune, static_cast<std::uint16_t>(run.songNumber ? run.songNumber : tune.getInfo().startSong));
     converter.run(out.string(), true, nullptr);
-    const std::string seen = listing(out, run.settings.outputMode == OutputMode::Midi);
 
-    const fs::path golden = fs::path(NOTECAST_SOURCE_DIR) / "tests" / "golden" / (std::string(g.name) + ".txt");
-    if (std::getenv("NOTECAST_UPDATE_GOLDEN") != nullptr) test::writeFile(golden, seen);
-    const auto expected = test::readFile(golden);
-    ASSERT_FALSE(expected.empty()) << golden << " is missing";
-    // Compared line by line, so that a difference names its first line.
-    std::istringstream a(seen), b(std::string(expected.begin(), expected.end()));
-    std::string lineSeen, lineExpected;
-    for (int n = 1; std::getline(b, lineExpected); ++n) {
-        ASSERT_TRUE(std::getline(a, lineSeen)) << "ends before line " << n;
-        ASSERT_EQ(lineSeen, lineExpected) << "line " << n;
-    }
-    EXPECT_FALSE(std::getline(a, lineSeen)) << "goes on after the listing: " << lineSeen;
+    test::expectGolden(g.name, listing(out, run.settings.outputMode == OutputMode::Midi));
 }
 
 INSTANTIATE_TEST_SUITE_P(Golden, GoldenConversion, ::testing::ValuesIn(kGoldens), [](const auto& info) {
