@@ -27,25 +27,6 @@ TEST(MidiNoteMappingTest, GateOnWithoutFrequencyOrWaveformStartsWhenBothArrive) 
               "08 | 80 45 7F\n00 | 81 39 7F\n00 | FF 2F 00\n");
 }
 
-TEST(MidiNoteMappingTest, FrequencyIsTrackedByBendsUntilItBecomesZero) {
-    MidiWriterRun run;
-    run.open();
-    run.at(0).gateOn(0, kA4Up1);
-    run.at(20).held(0, kA4Up1);  // same bend: not sent again
-    run.at(40).held(0, kA4Up2);
-    run.at(60).released(0, kA4);  // tracked in the release too
-    // No frequency, but synchronised or ring modulated: still sounding.
-    run.at(80).held(0, 0, 0x43).held(0, 0, 0x45);
-    run.at(100).held(0, 0);
-    run.at(120).held(0, kA4Up1);  // no note sounds, nothing to bend
-    EXPECT_EQ(run.finishBody(140),
-              "00 | E0 15 40\n00 | 90 45 7F\n"
-              "08 | E0 28 40\n"
-              "04 | E0 00 40\n"
-              "08 | 80 45 7F\n"
-              "08 | FF 2F 00\n");
-}
-
 TEST(MidiNoteMappingTest, FrequencyChangeAllowanceBelongsToEachVoicesNote) {
     // Voice 0 bends up twice and back while voice 1 starts a note; then a
     // new note on voice 0 with a fine-tuning and a bend.

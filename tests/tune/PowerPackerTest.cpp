@@ -46,41 +46,6 @@ TEST(PowerPackerCodes, LiteralRunsOfEveryCountEncodingUnpack) {
     }
 }
 
-TEST(PowerPackerCodes, CopiesRepeatEarlierOutput) {
-    // "xyz" as literals, then a 3-byte copy (code 1) from 3 bytes back.
-    PackedStream s;
-    s.literal(bytesOf("xyz"));
-    s.bits(1, 2);
-    s.bits(2, 10);  // offset width of code 1 in the "mediocre" table
-    EXPECT_EQ(unpack(s.file(6, {9, 10, 10, 10})).output, bytesOf("xyzxyz"));
-
-    // Code 3 with the short (7-bit) offset and a length of 5 + 7 + 1; the
-    // output grows towards its start, so it ends in the literal "ab".
-    PackedStream t;
-    t.literal(bytesOf("ab"));
-    t.bits(3, 2);
-    t.bit(0);
-    t.bits(1, 7);
-    t.bits(7, 3);
-    t.bits(1, 3);
-    Outcome o = unpack(t.file(15, {9, 10, 12, 13}));
-    ASSERT_TRUE(o.ok) << o.text;
-    EXPECT_EQ(o.output, bytesOf("bababababababab"));
-    EXPECT_EQ(o.text, "PowerPacker: best compression");
-
-    // 1 + 2 + 2 + 6 * 8 bits of literals and a 2 + 9-bit copy fill two whole
-    // words, so no bits of the first word are skipped.
-    PackedStream u;
-    u.literal(bytesOf("abcdef"));
-    u.bits(0, 2);
-    u.bits(1, 9);
-    const auto file = u.file(8);
-    ASSERT_EQ(file.back(), 0);
-    o = unpack(file);
-    ASSERT_TRUE(o.ok) << o.text;
-    EXPECT_EQ(o.output, bytesOf("ababcdef"));
-}
-
 TEST(PowerPackerDamage, RefusalsAndTheirTexts) {
     auto pp21 = PackedStream::packLiteral(bytesOf("hello"));
     pp21[3] = '1';
