@@ -5,9 +5,7 @@
 namespace notecast::test {
 namespace {
 
-constexpr std::uint32_t kG4s = 7071;  // table note 56, MIDI 68 (0x44)
 constexpr std::uint32_t kA4 = 7492;   // table note 57, MIDI 69 (0x45)
-constexpr std::uint32_t kA4s = 7938;  // table note 58, MIDI 70 (0x46)
 constexpr std::uint32_t kA3 = 3746;   // table note 45, MIDI 57 (0x39)
 // Detuned A4 values and their bends at the default range of 96 semitones.
 constexpr std::uint32_t kA4Up1 = 7600;  // 8213: E0 15 40
@@ -60,60 +58,6 @@ TEST(MidiNoteMappingTest, FrequencyChangeAllowanceBelongsToEachVoicesNote) {
               "04 | E0 08 40\n"
               "04 | 80 48 7F\n00 | 81 39 7F\n00 | FF 2F 00\n");
     EXPECT_EQ(warnings, 0u);
-}
-
-// A vibrato of one semitone either way, on exact table frequencies.
-std::string vibrato(std::int32_t notes, std::int32_t threshold) {
-    MidiWriterRun run;
-    run.settings.pitchChangeNotes = notes;
-    run.settings.pitchThreshold = threshold;
-    run.open();
-    run.at(0).gateOn(0, kA4);
-    std::uint32_t ms = 0;
-    for (std::uint32_t f : {kA4s, kA4, kG4s, kA4}) run.at(ms += 20).held(0, f);
-    return run.finishBody(ms + 20);
-}
-
-TEST(MidiNoteMappingTest, PitchChangesBecomeNotesOrBendsByThreshold) {
-    EXPECT_EQ(vibrato(-1, 1),
-              "00 | E0 00 40\n00 | 90 45 7F\n"
-              "04 | 80 45 7F\n00 | 90 46 7F\n"
-              "04 | 80 46 7F\n00 | 90 45 7F\n"
-              "04 | 80 45 7F\n00 | 90 44 7F\n"
-              "04 | 80 44 7F\n00 | 90 45 7F\n"
-              "04 | 80 45 7F\n00 | FF 2F 00\n");
-    // Below the threshold the vibrato is bent, and the bend is taken back
-    // whenever the frequency returns to the note's own.
-    EXPECT_EQ(vibrato(-1, 3),
-              "00 | E0 00 40\n00 | 90 45 7F\n"
-              "04 | E0 55 40\n04 | E0 00 40\n04 | E0 2A 3F\n04 | E0 00 40\n"
-              "04 | 80 45 7F\n00 | FF 2F 00\n");
-    // -p2n1: one new note per gate, then the pitch stays as it is.
-    EXPECT_EQ(vibrato(1, 1),
-              "00 | E0 00 40\n00 | 90 45 7F\n"
-              "04 | 80 45 7F\n00 | 90 46 7F\n"
-              "10 | 80 46 7F\n00 | FF 2F 00\n");
-}
-
-TEST(MidiNoteMappingTest, EnvelopeEndsNotesThatHaveDiedAway) {
-    MidiWriterRun run;
-    run.settings.envelopeEmulation = true;
-    run.settings.pitchChangeNotes = -1;
-    run.open();
-    // The pitch read at the level that ended a note must not start it again.
-    run.at(0).gateOn(0, kA4);
-    run.at(20).envelope(0, kA4, 0x41, 6, emu::kEnvSustain);   // still audible
-    run.at(40).envelope(0, kA4, 0x41, 5, emu::kEnvAttack);    // rising: keeps sounding
-    run.at(60).envelope(0, kA4, 0x41, 5, emu::kEnvSustain);   // ends
-    run.at(80).gateOn(0, kA4);
-    run.at(100).envelope(0, kA4, 0x40, 4, emu::kEnvRelease);  // gate off and silent: ends
-    run.at(120).gateOn(0, kA4);
-    run.at(140).envelope(0, 0, 0x41, 200, emu::kEnvSustain);  // no frequency: ends
-    EXPECT_EQ(run.finishBody(160),
-              "00 | E0 00 40\n00 | 90 45 7F\n"
-              "0C | 80 45 7F\n04 | 90 45 7F\n"
-              "04 | 80 45 7F\n04 | 90 45 7F\n"
-              "04 | 80 45 7F\n04 | FF 2F 00\n");
 }
 
 TEST(MidiNoteMappingTest, NoiseRulesDropDrumsAndDelayNoiseBursts) {

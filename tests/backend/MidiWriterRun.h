@@ -66,22 +66,6 @@ struct MidiWriterRun {
         writer->voiceHeld(set(v, frequency, control), v);
         return *this;
     }
-    MidiWriterRun& released(int v, std::uint32_t frequency, std::uint8_t control = 0x40) {
-        writer->voiceGateOff(set(v, frequency, control), v);
-        return *this;
-    }
-    // A frame with the envelope emulation: the envelope call, then (with a
-    // frequency) the pitch.
-    MidiWriterRun& envelope(int v, std::uint32_t frequency, std::uint8_t control, std::uint8_t level,
-                            std::uint8_t state, std::uint16_t pulseWidth = 0) {
-        emu::SidVoice& r = set(v, frequency, control);
-        r.envLevel = level;
-        r.envState = state;
-        r.pulseWidth = pulseWidth;
-        writer->voiceEnvelope(r, v);
-        if (frequency != 0) writer->voiceHeld(r, v);
-        return *this;
-    }
     MidiWriterRun& sampleOn(int channel, int period) {
         writer->sampleOn(channel, period);
         return *this;

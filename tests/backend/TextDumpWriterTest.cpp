@@ -109,30 +109,10 @@ TEST_F(TextDumpTest, HeaderLinesTimeColumnAndUncreatableFiles) {
     EXPECT_TRUE(w.close());
 }
 
-TEST_F(TextDumpTest, NoteColumn) {
-    // A gate without a frequency starts its note when the pitch arrives.
-    const auto silent = sid(0, 0, 0x41, 0, 0), a = sid(7492, 0, 0x41, 0, 0), b = sid(7938, 0, 0x41, 0, 0);
+TEST_F(TextDumpTest, AGateWithoutAFrequencyStartsItsNoteWhenThePitchArrives) {
+    const auto silent = sid(0, 0, 0x41, 0, 0), a = sid(7492, 0, 0x41, 0, 0);
     EXPECT_EQ(noteColumn({solo(on(silent)), solo(held(silent)), solo(held(a)), solo(held(a))}),
               (Lines{" ---  ", " ---  ", ">A-4< ", " +++  "}));
-
-    // -p2n: pitch changes under a held gate as new notes, within a budget per
-    // note; without it a held note never shows a new pitch.
-    const std::vector<Frame> alternating = {solo(on(a)), solo(held(b)), solo(held(a)), solo(held(b)), solo(held(b))};
-    const std::pair<std::int32_t, Lines> budgets[] = {
-        {0, {">A-4< ", " +++  ", " +++  ", " +++  ", " +++  "}},
-        {-1, {">A-4< ", ">A#4< ", ">A-4< ", ">A#4< ", " +++  "}},
-        {2, {">A-4< ", ">A#4< ", ">A-4< ", " +++  ", " +++  "}}};
-    for (const auto& [notes, column] : budgets) {
-        settings.pitchChangeNotes = notes;
-        EXPECT_EQ(noteColumn(alternating), column) << notes;
-    }
-    // Frames without a change leave the budget alone, and each voice has its
-    // own: voice 3 starting notes and voice 2 being silent change nothing.
-    const auto c = sid(4000, 0, 0x11, 0, 0);
-    EXPECT_EQ(noteColumn({{on(a), off(kSilent), on(c)}, {held(a), off(kSilent), on(c)}, {held(a), off(kSilent), on(c)},
-                          {held(b), off(kSilent), on(c)}, {held(b), off(kSilent), on(c)}, {held(a), off(kSilent), on(c)},
-                          {held(b), off(kSilent), held(c)}, {on(b), off(kSilent), held(c)}, {held(a), off(kSilent), held(c)}}),
-              (Lines{">A-4< ", " +++  ", " +++  ", ">A#4< ", " +++  ", ">A-4< ", " +++  ", ">A#4< ", ">A-4< "}));
 }
 
 } // namespace

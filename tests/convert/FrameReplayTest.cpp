@@ -84,33 +84,6 @@ protected:
     }
 };
 
-TEST_F(FrameReplayTest, GateEdgesDecideBetweenStartHeldAndRelease) {
-    const Calls calls = replay(
-        {
-            Frame().freq(0, 7492).ctrl(0, 0x41).note(0, 0),
-            Frame().freq(0, 7492).ctrl(0, 0x41),
-            Frame().freq(0, 7492).retrigger(0, 0x41),          // new note, but no instrument
-            Frame().freq(0, 7492).ctrl(0, 0x40),
-            Frame().freq(0, 7600).ctrl(0, 0x41).note(0, 0),
-            Frame().freq(0, 7600).retrigger(0, 0x41).note(0, 0),
-        },
-        0);
-    EXPECT_EQ(calls, (Calls{
-                         "instrument 0 0 0",
-                         "gateOn 0 freq=7492 sync=0 level=255 state=14",
-                         "held 0 freq=7492 sync=0 level=255 state=0",
-                         // A note without a waveform has no instrument: the
-                         // frame is handed on as a held one, so the voice
-                         // still gets its call.
-                         "held 0 freq=7492 sync=0 level=255 state=0",
-                         "gateOff 0 freq=7492 sync=0 level=0 state=0",
-                         "instrument 0 0 0",
-                         "gateOn 0 freq=7600 sync=0 level=255 state=2",
-                         "instrument 0 0 0",
-                         "gateOn 0 freq=7600 sync=0 level=255 state=0",
-                     }));
-}
-
 TEST_F(FrameReplayTest, HardSyncTakesTheSourcePitchUnlessItIsAnOctaveAbove) {
     // Voice 2 (at 500) is synced by voice 1 and syncs voice 3.
     struct Case {

@@ -203,14 +203,6 @@ TEST(AllocateChannelsTest, LaterAttemptsShareChannelsOfTheLeastUsed) {
     EXPECT_EQ(column(map, 0), (Channels{14, 14, 14}));
 }
 
-TEST(AllocateChannelsTest, EqualUseCountsKeepDiscoveryOrder) {
-    std::vector<Instrument> list;
-    for (int id = 0; id < 8; ++id) list.push_back(instrument(id, id == 5 ? 9 : 4, {0}));
-    ChannelMap map;
-    ASSERT_TRUE(NoteTracker::allocateChannels(list, 0, 0, map));
-    EXPECT_EQ(row(map, 0), (Channels{1, 2, 3, 4, 5, 0, 6, 7}));
-}
-
 TEST(AllocateChannelsTest, ANoiseInstrumentLeftWithoutChannelFailsTheAttempt) {
     // Thirteen melodic instruments, then a mixed noise instrument on three
     // voices, then a rarely used melodic one: after the melodic sweep only

@@ -41,21 +41,6 @@ protected:
     SidVoice voices[3];
 };
 
-TEST_F(EnvelopeTest, InverseFindsTheFirstCurvePositionAtOrBelowALevel) {
-    const EnvelopeTables& t = tables;
-    for (int v = 0; v < 256; ++v) {
-        const int p = t.inverse[v];
-        ASSERT_LT(p, static_cast<int>(kCurveLength));
-        EXPECT_LE(t.curve[p], v) << v;
-        if (p > 0) {
-            EXPECT_GT(t.curve[p - 1], v) << v;
-        }
-    }
-    // A rate too low for even one sample of the fastest attack still moves.
-    buildTables(tables, 100, false);
-    EXPECT_EQ(t.attackStep[0], 16711680u);
-}
-
 TEST_F(EnvelopeTest, FastestAttackTakesAboutOneHundredSamples) {
     SidVoice& v = voices[0];
     gateOn(v, 0x00, 0x80);
@@ -154,55 +139,6 @@ TEST_F(EnvelopeTest, SustainLevelsAndChangesWhileHolding) {
     run(v, 100);
     EXPECT_EQ(v.envLevel, 68);
     EXPECT_EQ(v.envState, kEnvSustain);
-}
-
-TEST_F(EnvelopeTest, RegisterChangesInEachPhaseTakeTheNewRate) {
-    // Each phase runs at the slowest rate for a while, then its register
-    // changes to the fastest rate: the phase must finish within the fast time.
-    const struct {
-        std::uint8_t ad, sr;   // before
-        bool release;          // gate off after the attack
-        std::uint8_t phase;    // the phase whose rate changes
-        std::uint8_t newAd, newSr, target;
-        int within;
-    } cases[] = {{0xF0, 0xF0, false, kEnvAttack, 0x00, 0xF0, 255, 101},
-                 {0x0F, 0x00, false, kEnvDecay, 0x00, 0x00, 0, 400},
-                 {0x00, 0xFF, true, kEnvRelease, 0x00, 0xF0, 0, 400}};
-    for (const auto& c : cases) {
-        SidVoice& v = voices[0];
-        gateOn(v, c.ad, c.sr);
-        run(v, c.release ? 101 : 1000);
-        if (c.release) {
-            setPhase(v, kEnvStartRelease);
-            run(v, 1000);
-        }
-        ASSERT_EQ(v.envState, c.phase);
-        v.attackDecay = c.newAd;
-        v.sustainRelease = c.newSr;
-        setPhase(v, c.phase | kEnvNewRates);
-        v.envPhase(v);
-        EXPECT_EQ(v.envState, c.phase);
-        EXPECT_GT(samplesUntil(v, c.target, c.within), 0) << int{c.phase};
-    }
-}
-
-TEST_F(EnvelopeTest, SilentPhasesAndResets) {
-    SidVoice& v = voices[0];
-    gateOn(v, 0x00, 0xF0);
-    run(v, 150);
-    // Unused codes, in both halves of the table and beyond it, are silent
-    // and keep the level.
-    for (int code : {14, 18, 30, 14 | kEnvNewRates, 48, 0xFE}) {
-        setPhase(v, static_cast<std::uint8_t>(code));
-        EXPECT_EQ(v.envPhase(v), 0) << code;
-        EXPECT_EQ(v.envLevel, 255) << code;
-    }
-    voices[1].control = 0x41;
-    voices[1].envLevel = 99;
-    resetVoices(voices, tables);
-    EXPECT_EQ((std::vector<int>{voices[1].control, voices[1].envLevel, voices[1].envState}),
-              (std::vector<int>{0, 0, kEnvSilent}));
-    EXPECT_EQ(voices[1].envPhase(voices[1]), 0);
 }
 
 } // namespace

@@ -56,28 +56,6 @@ TEST(SampleChannels, SampleStartsReportsItsPeriodAndStopsAtItsEnd) {
     EXPECT_EQ(m.sampleEvent, 0);
 }
 
-TEST(SampleChannels, RepeatsPlayTheLoopAgainUntilCountedOutOrStopped) {
-    C64& m = palMachine();
-    setSample(0xD400, 0x3000, 0x3004, 0x0100, 2, 0x3002);
-    set(0xD41D, 0xFE);
-    test::currentMachine()->stepSampleChannels();
-    // The whole sample, then twice its second half.
-    const int n = playUntilStopped(m.sampleChannels[0], 1000);
-    EXPECT_GE(n, 182);
-    EXPECT_LE(n, 186);
-    EXPECT_EQ(m.sampleEvent, 0);
-
-    setSample(0xD400, 0x3000, 0x3004, 0x0100, 0xFF, 0x3003);  // without end
-    set(0xD41D, 0xFC);
-    test::currentMachine()->stepSampleChannels();
-    EXPECT_EQ(playUntilStopped(m.sampleChannels[0], 20000), -1);
-    set(0xD41D, 0xFD);
-    test::currentMachine()->stepSampleChannels();
-    EXPECT_FALSE(m.sampleChannels[0].playing);
-    EXPECT_EQ(m.sampleEvent, 0);
-    EXPECT_EQ(m.io[0xD41D], 0);
-}
-
 TEST(SampleChannels, OctaveShiftDividesThePeriodAndBadParametersStartNothing) {
     struct Row {
         const char* what;
@@ -101,46 +79,6 @@ TEST(SampleChannels, OctaveShiftDividesThePeriodAndBadParametersStartNothing) {
         test::currentMachine()->stepSampleChannels();
         EXPECT_EQ(m.sampleChannels[0].playing, r.event != 0);
         EXPECT_EQ(m.sampleEvent, r.event);
-        EXPECT_EQ(m.io[0xD41D], 0);
-    }
-}
-
-// Tone table at $4000: entries 40, 30, 20; each period is entry * 3 + 10.
-void setTones(std::uint8_t control) {
-    C64& m = (*test::currentMachine());
-    m.ram[0x4000] = 40;
-    m.ram[0x4001] = 30;
-    m.ram[0x4002] = 20;
-    setWord(0xD41E, 0x4000);  // table
-    set(0xD43F, 3);           // multiplier
-    set(0xD45D, 10);          // base
-    set(0xD43E, 5);           // level step
-    set(0xD43D, 4);           // periods per tone
-    set(0xD41D, control);
-}
-
-TEST(SampleChannels, ToneSequenceReportsItsFirstToneAndNeedsAllItsParameters) {
-    C64& m = palMachine();
-    setTones(2);  // tones 2, 1, 0: periods 70, 100, 130
-    test::currentMachine()->stepSampleChannels();
-    const SampleChannel& ch = m.sampleChannels[0];
-    EXPECT_TRUE(ch.toneMode);
-    EXPECT_EQ(m.sampleEvent, 70);
-    EXPECT_EQ(m.io[0xD41D], 0);
-    // 4 * (70 + 100 + 130) cycles: 53.7 output samples.
-    const int n = playUntilStopped(ch, 1000);
-    EXPECT_GE(n, 53);
-    EXPECT_LE(n, 56);
-    EXPECT_EQ(m.sampleEvent, 0);
-
-    for (std::uint16_t reg : {0xD43F, 0xD45D, 0xD43E, 0xD43D}) {
-        SCOPED_TRACE(reg);
-        palMachine();
-        setTones(2);
-        set(reg, reg == 0xD43E ? 0x10 : 0);  // level step counts only its low nibble
-        test::currentMachine()->stepSampleChannels();
-        EXPECT_FALSE(ch.playing);
-        EXPECT_EQ(m.sampleEvent, 0);
         EXPECT_EQ(m.io[0xD41D], 0);
     }
 }

@@ -3,7 +3,6 @@
 // keeps, and the exit code.
 #include "frontend/ProgramRun.h"
 #include "support/TestSupport.h"
-#include "tune/Md5.h"
 #include "tune/SongLengthDB.h"
 #include "tune/SidTune.h"
 
@@ -21,22 +20,12 @@ namespace {
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 
-// The song-length key of a built one-song PAL tune: its data, init, play and
-// song count as little-endian words, then the speed byte of its song.
+// The song-length keys of a built tune and of a shared one.
 std::string builtTuneKey(const PsidBuilder& b) {
-    Bytes bytes = b.code;
-    for (std::uint16_t word : {b.init, b.play, b.songs}) {
-        bytes.push_back(static_cast<std::uint8_t>(word & 0xFF));
-        bytes.push_back(static_cast<std::uint8_t>(word >> 8));
-    }
-    bytes.push_back(0);
-    Md5Context md5;
-    md5.update(bytes.data(), bytes.size());
-    md5.finish();
-    return md5.keyText();
+    const Bytes bytes = b.build();
+    SidTune tune(bytes.data(), bytes.size());
+    return fingerprintKey(tune);
 }
-
-// The song-length key of a shared tune.
 std::string sharedTuneKey(const std::string& file) {
     SidTune tune(sharedFile("psid/" + file).string().c_str());
     return fingerprintKey(tune);

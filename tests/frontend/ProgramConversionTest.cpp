@@ -3,7 +3,8 @@
 // the exit codes.
 #include "frontend/ProgramRun.h"
 #include "support/TestSupport.h"
-#include "tune/Md5.h"
+#include "tune/SidTune.h"
+#include "tune/SongLengthDB.h"
 
 #include <gtest/gtest.h>
 
@@ -14,30 +15,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const char* const kCredits =
-    "Name         : Test Tune\n"
-    "Author       : NOTECAST\n"
-    "Copyright    : 2026 NOTECAST\n";
-
-std::string md5Key(const std::vector<std::uint8_t>& bytes) {
-    Md5Context md5;
-    md5.update(bytes.data(), bytes.size());
-    md5.finish();
-    return md5.keyText();
-}
+const char* const kCredits = "Name         : Test Tune\nAuthor       : NOTECAST\nCopyright    : 2026 NOTECAST\n";
 
 // A one-song PAL tune at $1000 whose init and play routines return at once.
-PsidBuilder quietTune() {
-    PsidBuilder b;
-    b.code = {0x60, 0xEA, 0xEA, 0x60};  // $1000 RTS, $1003 RTS
-    return b;
-}
-
-// The song-length key of quietTune(): its C64 data, init, play and song count
-// as little-endian words, then the speed byte of its one song.
-std::string quietTuneKey() {
-    return md5Key({0x60, 0xEA, 0xEA, 0x60, 0x00, 0x10, 0x03, 0x10, 0x01, 0x00, 0x00});
-}
+PsidBuilder quietTune() { return PsidBuilder{.code = {0x60, 0xEA, 0xEA, 0x60}}; }  // $1000 RTS, $1003 RTS
 
 class ProgramConversion : public ::testing::Test {
 protected:
@@ -90,7 +71,9 @@ TEST_F(ProgramConversion, WithoutASongNumberOrBeyondTheTuneTheStartSongPlays) {
 
 TEST_F(ProgramConversion, PlayingTimeFromTheDatabase) {
     writeTune("tune.sid", quietTune());
-    const std::string key = quietTuneKey();
+    const auto bytes = quietTune().build();
+    SidTune loaded(bytes.data(), bytes.size());
+    const std::string key = fingerprintKey(loaded);
     auto lengthLine = [](int seconds) {
         return "Song length  : " + std::to_string(seconds) + " seconds will be processed.\n";
     };
@@ -109,7 +92,7 @@ TEST_F(ProgramConversion, PlayingTimeFromTheDatabase) {
     const fs::path bin = scratchDir("beside-bin");
     fs::create_symlink(fs::absolute(NOTECAST_BINARY), bin / "notecast");
     fs::create_symlink(fs::absolute(NOTECAST_BINARY), bin / "converter");
-    writeFile(bin / "Songlengths.md5", "[Database]\n" + md5Key(quietTune().build()) + "=0:04.500\n");
+    writeFile(bin / "Songlengths.md5", "[Database]\n" + fileMd5Key(loaded) + "=0:04.500\n");
     r = runProgram({"-v", "tune.sid", "c.mid"}, dir, "", "../beside-bin/notecast");
     EXPECT_NE(r.out.find(lengthLine(5)), std::string::npos) << r.out;
 
