@@ -28,25 +28,11 @@ struct Frame {
         reg(7 * voice, value & 0xFF);
         return reg(7 * voice + 1, static_cast<std::uint8_t>(value >> 8));
     }
-    Frame& adsr(int voice, std::uint8_t ad, std::uint8_t sr) {
-        reg(7 * voice + 5, ad);
-        return reg(7 * voice + 6, sr);
-    }
     // The control register as the frame ends; the play call wrote it once.
     Frame& ctrl(int voice, std::uint8_t c) {
         f.gateSet[static_cast<std::size_t>(voice)] = c & 1;
         f.gateCleared[static_cast<std::size_t>(voice)] = !(c & 1);
         return reg(7 * voice + 4, c);
-    }
-    // Written with the gate clear and then set within the one play call.
-    Frame& retrigger(int voice, std::uint8_t c) {
-        ctrl(voice, c);
-        f.gateCleared[static_cast<std::size_t>(voice)] = 1;
-        return *this;
-    }
-    Frame& note(int voice, std::int32_t id) {
-        f.instrument[static_cast<std::size_t>(voice)] = id;
-        return *this;
     }
     Frame& sample(std::size_t r, std::uint8_t v) {
         f.sampleRegisters[r] = v;
