@@ -65,9 +65,7 @@ TEST(Converter, ANoteHeldForTheWholeRunIsOneNote) {
         EXPECT_EQ(text[0], "Held Note - NOTECAST Text/SID Dump");
         EXPECT_EQ(text[17],
                   "00:00.00  >A-4<  440    0 40 09a0 --   ---     0    0 00 0000 --   ---     0    0 00 0000 --  ___ ___   0 0");
-        for (std::size_t i = 18; i < text.size(); ++i) EXPECT_EQ(text[i].substr(8), text[18].substr(8)) << i;
-        EXPECT_EQ(text[18].substr(0, 17), "00:00.02   +++   ");
-        EXPECT_EQ(text.back().substr(0, 8), "00:00.98");
+        EXPECT_EQ(text.back().substr(0, 17), "00:00.98   +++   ");
         EXPECT_EQ(progress.events, (std::vector<std::string>{"begin 2", "update 1", "end"}));
         EXPECT_EQ(converter.stoppedPlayCalls(), 0u);
         std::string warnings = "stale";

@@ -20,7 +20,7 @@ using Changes = std::vector<std::pair<int, int>>;
 std::string repeated(char c, int n) { return std::string(static_cast<std::size_t>(n), c); }
 
 
-TEST(MusPlayerTiming, DefaultsEveryDurationCodeAndTheUtilityLengths) {
+TEST(MusPlayerTiming, DefaultsAndEveryDurationCode) {
     // W = 144: a quarter is 36 jiffies, released 4 before its end; a pulse
     // wave of width 2048, ADSR 00F0, volume 15.
     const auto f = playMus(note(kQuarter, kC4) + note(kQuarter, kA4), 80);
@@ -56,14 +56,6 @@ TEST(MusPlayerTiming, DefaultsEveryDurationCodeAndTheUtilityLengths) {
         EXPECT_EQ(freqs(g, 0, c.jiffies - 1, c.jiffies + 1), (Values{kFreqC4, kFreqA4})) << c.what;
     }
 
-    // UTL is shared by the voices, UTV belongs to one voice; neither is
-    // scaled, and a length of 0 plays as one jiffy.
-    const auto u = playMus(tempo(7) + utility(5) + utilityVoice(9) + note(kUtility, kC4) +
-                               note(kUtilityVoice, kD4) + note(kUtility | kTied, kA4) + note(kQuarter, kC4),
-                           30, utilityVoice(3) + note(kUtilityVoice, kC4) + note(kUtility, kD4) + note(kQuarter, kA4));
-    EXPECT_EQ(freqChanges(u, 0, 20), (Changes{{0, kFreqC4}, {5, kFreqD4}, {14, kFreqA4}, {19, kFreqC4}}));
-    EXPECT_EQ(freqChanges(u, 1, 9), (Changes{{0, kFreqC4}, {3, kFreqD4}, {8, kFreqA4}}));
-    EXPECT_EQ(freqs(playMus(note(kUtility, kC4) + note(kQuarter, kA4), 3), 0, 0, 2), (Values{kFreqC4, kFreqA4}));
 }
 
 TEST(MusPlayerPitch, NotesAccidentalsTranspositionAndDetune) {

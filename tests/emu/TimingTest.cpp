@@ -46,24 +46,5 @@ TEST(TimingSetup, CallRateFromTheClockAndTheTimer) {
     }
 }
 
-TEST(TimingFrames, FractionOfASampleCarriesFromFrameToFrame) {
-    C64& m = freshMachine();
-    setCiaTimer(19000);  // 52 calls per second: 848.08 samples per call
-    test::currentMachine()->setupTiming(Clock::Pal, 60, 44100);
-    const std::uint32_t perCall = m.timing.samplesPerCall;
-    ASSERT_NE(perCall & 0xFFFFu, 0u);
-    std::uint64_t total = 0;
-    std::uint32_t smallest = ~0u, largest = 0;
-    for (int frame = 1; frame <= 1000; ++frame) {
-        const std::uint32_t n = test::currentMachine()->frameSamples();
-        smallest = std::min(smallest, n);
-        largest = std::max(largest, n);
-        total += n;
-        ASSERT_EQ(total, (static_cast<std::uint64_t>(perCall) * frame) >> 16) << frame;
-    }
-    EXPECT_EQ(smallest, 848u);
-    EXPECT_EQ(largest, 849u);
-}
-
 } // namespace
 } // namespace notecast::emu

@@ -34,18 +34,6 @@ Outcome unpack(const std::vector<std::uint8_t>& file) {
     return o;
 }
 
-TEST(PowerPackerCodes, LiteralRunsOfEveryCountEncodingUnpack) {
-    // Counts 1-3 use one 2-bit field, longer ones chains of 3s with the rest.
-    for (std::size_t n : {1u, 3u, 4u, 6u, 7u, 300u}) {
-        std::vector<std::uint8_t> data(n);
-        for (std::size_t i = 0; i < n; ++i) data[i] = static_cast<std::uint8_t>(i * 7 + 1);
-        const Outcome o = unpack(PackedStream::packLiteral(data));
-        ASSERT_TRUE(o.ok) << n << ": " << o.text;
-        EXPECT_EQ(o.output, data) << n;
-        EXPECT_EQ(o.text, "PowerPacker: fast compression");
-    }
-}
-
 TEST(PowerPackerDamage, RefusalsAndTheirTexts) {
     auto pp21 = PackedStream::packLiteral(bytesOf("hello"));
     pp21[3] = '1';
