@@ -1,0 +1,77 @@
+// Tunes made of SID register values, one row a frame, converted end to end and
+// compared with their listings in tests/golden: hard sync in every situation.
+#include "convert/Converter.h"
+#include "support/TestSupport.h"
+#include "tune/SidTune.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+
+namespace notecast {
+namespace {
+
+// A tune whose play routine copies one row of its table to $D400-$D418 per call:
+//   $1000 init  LDA #$00 : STA $F0 : LDA #$11 : STA $F1 : RTS     ($F0) = the table at $1100
+//   $1009 play  LDY #$00
+//   $100B loop  LDA ($F0),Y : STA $D400,Y : INY : CPY #$19 : BNE loop
+//   $1015       CLC : LDA $F0 : ADC #$19 : STA $F0 : BCC + : INC $F1
+//   $1020 +     RTS
+struct RegisterTune {
+    std::vector<std::array<std::uint8_t, 25>> rows;
+
+    // The next frame: the one before with some registers changed.
+    RegisterTune& frame(std::initializer_list<std::pair<int, int>> changes) {
+        std::array<std::uint8_t, 25> row = rows.empty() ? std::array<std::uint8_t, 25>{} : rows.back();
+        for (auto [reg, value] : changes) row[static_cast<std::size_t>(reg)] = static_cast<std::uint8_t>(value);
+        rows.push_back(row);
+        return *this;
+    }
+    std::vector<std::uint8_t> build() const {
+        std::vector<std::uint8_t> code = {0xA9, 0x00, 0x85, 0xF0, 0xA9, 0x11, 0x85, 0xF1, 0x60, 0xA0, 0x00,
+                                          0xB1, 0xF0, 0x99, 0x00, 0xD4, 0xC8, 0xC0, 0x19, 0xD0, 0xF6, 0x18,
+                                          0xA5, 0xF0, 0x69, 0x19, 0x85, 0xF0, 0x90, 0x02, 0xE6, 0xF1, 0x60};
+        code.resize(0x100);
+        for (const auto& row : rows) code.insert(code.end(), row.begin(), row.end());
+        return test::PsidBuilder{.play = 0x1009, .code = code}.build();
+    }
+};
+
+std::string convert(const RegisterTune& registers, const std::string& name) {
+    const auto bytes = registers.build();
+    SidTune tune(bytes.data(), bytes.size());
+    EXPECT_TRUE(tune.status());
+    ConverterSettings settings;
+    settings.outputMode = OutputMode::Text;
+    settings.playSeconds = 1;
+    Converter converter;
+    converter.configure(settings);
+    converter.initSong(tune, 1);
+    const auto out = test::scratchDir(name) / "out.txt";
+    converter.run(out.string(), true, nullptr);
+    const auto text = test::readFile(out);
+    return std::string(text.begin(), text.end());
+}
+
+TEST(RegisterTunes, HardSyncTakesTheSourcePitchUnlessItIsAnOctaveAbove) {
+    // Voice 2 at 500 ($01F4) is synchronised by voice 1 and synchronises
+    // voice 3; two frames per situation, its frequency column shows the pitch
+    // it is played with: the source's (58 Hz, 0 Hz) or its own (29 Hz).
+    const int f1 = 0, f2 = 7, f3 = 14, c1 = 4, c2 = 11, c3 = 18;
+    RegisterTune t;
+    t.frame({{f2, 0xF4}, {f2 + 1, 0x01}, {f1, 0xE8}, {f1 + 1, 0x03}, {c1, 0x40}, {c2, 0x42}, {c3, 0x42}})
+        .frame({})                                       // source at 1000, an octave above: not synced
+        .frame({{f1, 0xE7}}).frame({})                   // 999, less than an octave above
+        .frame({{f1, 0xE8}, {c3, 0x40}}).frame({})       // voice 3 not synced: the octave rule is off
+        .frame({{c3, 0x42}, {c1, 0x48}}).frame({})       // source in test mode
+        .frame({{c1, 0x40}, {f1, 0}, {f1 + 1, 0}}).frame({})  // source stopped
+        .frame({{c2, 0x40}}).frame({})                   // no sync bit
+        // All three synchronised in a ring, each seeing the pitches already changed.
+        .frame({{f1, 0xE8}, {f1 + 1, 0x03}, {f2, 0xB8}, {f2 + 1, 0x0B}, {c1, 0x42}, {c2, 0x42}, {f3, 0xF4},
+                {f3 + 1, 0x01}})
+        .frame({});
+    test::expectGolden("register-tune-sync", convert(t, "register-sync"));
+}
+
+} // namespace
+} // namespace notecast
