@@ -7,58 +7,6 @@ namespace {
 
 constexpr std::uint32_t kA4 = 7492;   // table note 57, MIDI 69 (0x45)
 constexpr std::uint32_t kA3 = 3746;   // table note 45, MIDI 57 (0x39)
-// Detuned A4 values and their bends at the default range of 96 semitones.
-constexpr std::uint32_t kA4Up1 = 7600;  // 8213: E0 15 40
-constexpr std::uint32_t kA4Up2 = 7700;  // 8232: E0 28 40
-
-TEST(MidiNoteMappingTest, GateOnWithoutFrequencyOrWaveformStartsWhenBothArrive) {
-    MidiWriterRun run;
-    run.open();
-    run.at(0).gateOn(1, kA3).gateOn(0, 0);  // voice 1 anchors tick 0
-    run.at(20).held(0, 0);
-    run.at(40).held(0, kA4, 0x01);  // gate but no waveform
-    run.at(60).held(0, kA4);
-    run.at(80).held(0, kA4);
-    EXPECT_EQ(run.finishBody(100),
-              "00 | E1 00 40\n00 | 91 39 7F\n"
-              "0C | E0 00 40\n00 | 90 45 7F\n"
-              "08 | 80 45 7F\n00 | 81 39 7F\n00 | FF 2F 00\n");
-}
-
-TEST(MidiNoteMappingTest, FrequencyChangeAllowanceBelongsToEachVoicesNote) {
-    // Voice 0 bends up twice and back while voice 1 starts a note; then a
-    // new note on voice 0 with a fine-tuning and a bend.
-    auto allowance = [](std::int32_t limit, std::uint32_t& warnings) {
-        MidiWriterRun run;
-        run.settings.frequencyChangeLimit = limit;
-        run.open();
-        run.at(0).gateOn(0, kA4Up1);
-        run.at(20).held(0, kA4Up2).gateOn(1, kA3);
-        run.at(40).held(0, kA4);
-        run.at(60).gateOn(0, 8940);
-        run.at(80).held(0, 8960);
-        const std::string body = run.finishBody(100);
-        warnings = run.writer->warningCount();
-        return body;
-    };
-    std::uint32_t warnings = 0;
-    // -if: every note starts unbent, with one warning each; nothing is bent.
-    EXPECT_EQ(allowance(0, warnings),
-              "00 | E0 00 40\n00 | 90 45 7F\n"
-              "04 | E1 00 40\n00 | 91 39 7F\n"
-              "08 | 80 45 7F\n00 | 90 48 7F\n"
-              "08 | 80 48 7F\n00 | 81 39 7F\n00 | FF 2F 00\n");
-    EXPECT_EQ(warnings, 3u);
-    // -if2: the start and one more per note; voice 1's note leaves voice
-    // 0's allowance alone, and the new note has a fresh one.
-    EXPECT_EQ(allowance(2, warnings),
-              "00 | E0 15 40\n00 | 90 45 7F\n"
-              "04 | E0 28 40\n00 | E1 00 40\n00 | 91 39 7F\n"
-              "08 | 80 45 7F\n00 | E0 04 40\n00 | 90 48 7F\n"
-              "04 | E0 08 40\n"
-              "04 | 80 48 7F\n00 | 81 39 7F\n00 | FF 2F 00\n");
-    EXPECT_EQ(warnings, 0u);
-}
 
 TEST(MidiNoteMappingTest, NoiseRulesDropDrumsAndDelayNoiseBursts) {
     auto drum = [](std::int32_t noiseLevel, std::vector<std::uint8_t> waveforms) {

@@ -1,6 +1,8 @@
 // Tunes made of SID register values, one row a frame, converted end to end and
-// compared with their listings in tests/golden: hard sync in every situation.
+// compared with their listings in tests/golden: hard sync in every situation,
+// and notes whose gate opens before their frequency arrives.
 #include "convert/Converter.h"
+#include "support/MidiListing.h"
 #include "support/TestSupport.h"
 #include "tune/SidTune.h"
 
@@ -37,18 +39,22 @@ struct RegisterTune {
     }
 };
 
-std::string convert(const RegisterTune& registers, const std::string& name) {
+// The dump of a conversion of the tune, or the listing of its MIDI file.
+std::string convert(const RegisterTune& registers, const std::string& name, OutputMode mode = OutputMode::Text,
+                    std::int32_t frequencyChangeLimit = -1) {
     const auto bytes = registers.build();
     SidTune tune(bytes.data(), bytes.size());
     EXPECT_TRUE(tune.status());
     ConverterSettings settings;
-    settings.outputMode = OutputMode::Text;
+    settings.outputMode = mode;
     settings.playSeconds = 1;
+    settings.frequencyChangeLimit = frequencyChangeLimit;
     Converter converter;
     converter.configure(settings);
     converter.initSong(tune, 1);
-    const auto out = test::scratchDir(name) / "out.txt";
+    const auto out = test::scratchDir(name) / "out";
     converter.run(out.string(), true, nullptr);
+    if (mode == OutputMode::Midi) return test::joinLines(test::midiListing(out));
     const auto text = test::readFile(out);
     return std::string(text.begin(), text.end());
 }
@@ -71,6 +77,30 @@ TEST(RegisterTunes, HardSyncTakesTheSourcePitchUnlessItIsAnOctaveAbove) {
                 {f3 + 1, 0x01}})
         .frame({});
     test::expectGolden("register-tune-sync", convert(t, "register-sync"));
+}
+
+TEST(RegisterTunes, AGateBeforeItsFrequencyStartsTheNoteWhenThePitchArrives) {
+    // Voice 1: gate and pulse wave with no frequency for two frames, then A-4
+    // (7492, $1D44); then the gate without a waveform, and the waveform later.
+    RegisterTune t;
+    t.frame({{4, 0x41}}).frame({}).frame({{0, 0x44}, {1, 0x1D}}).frame({}).frame({{4, 0x40}})
+        .frame({{4, 0x01}}).frame({}).frame({{4, 0x41}}).frame({});
+    test::expectGolden("register-tune-gate", convert(t, "register-gate"));
+    test::expectGolden("register-tune-gate-midi", convert(t, "register-gate-midi", OutputMode::Midi));
+}
+
+TEST(RegisterTunes, TheFrequencyChangeAllowanceBelongsToEachVoicesNote) {
+    // Voice 1 starts a little above A-4 (7600, $1DB0), bends further (7700,
+    // $1E14) and back (7492) while voice 2 starts A-3 (3746, $0EA2); then a new
+    // note on voice 1 a little above C-5 (8940, $22EC) bends to 8960 ($2300).
+    // With -if every note starts unbent and nothing bends; with -if2 the start
+    // and one more change of each note are bent.
+    RegisterTune t;
+    t.frame({{0, 0xB0}, {1, 0x1D}, {4, 0x41}}).frame({{0, 0x14}, {1, 0x1E}, {7, 0xA2}, {8, 0x0E}, {11, 0x41}})
+        .frame({{0, 0x44}, {1, 0x1D}}).frame({{4, 0x40}}).frame({{0, 0xEC}, {1, 0x22}, {4, 0x41}})
+        .frame({{0, 0x00}, {1, 0x23}}).frame({});
+    test::expectGolden("register-tune-if0", convert(t, "register-if0", OutputMode::Midi, 0));
+    test::expectGolden("register-tune-if2", convert(t, "register-if2", OutputMode::Midi, 2));
 }
 
 } // namespace

@@ -18,9 +18,10 @@ std::vector<std::uint8_t> readFile(const std::filesystem::path& path);
 void writeFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
 void writeFile(const std::filesystem::path& path, const std::string& text);
 
-// Compares a conversion's listing with tests/golden/NAME.txt; with the
-// environment variable NOTECAST_UPDATE_GOLDEN set, writes it there first.
-void expectGolden(const std::string& name, const std::string& seen);
+// Compares a conversion's listing with tests/golden/NAME.txt (the version in
+// a MIDI notice kept as "<version>"); with the environment variable
+// NOTECAST_UPDATE_GOLDEN set, writes it there first.
+void expectGolden(const std::string& name, const std::string& text);
 
 // Builds a PSID file in memory. Defaults: version 2, load $1000, init $1000,
 // play $1003, one song, PAL.
