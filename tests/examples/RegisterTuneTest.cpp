@@ -39,22 +39,26 @@ struct RegisterTune {
     }
 };
 
+// Settings for one second of MIDI (or of the text dump) with a change.
+ConverterSettings midi(void (*change)(ConverterSettings&) = nullptr) {
+    ConverterSettings settings;
+    settings.playSeconds = 1;
+    if (change != nullptr) change(settings);
+    return settings;
+}
+
 // The dump of a conversion of the tune, or the listing of its MIDI file.
-std::string convert(const RegisterTune& registers, const std::string& name, OutputMode mode = OutputMode::Text,
-                    std::int32_t frequencyChangeLimit = -1) {
+std::string convert(const RegisterTune& registers, const std::string& name,
+                    const ConverterSettings& settings = midi([](ConverterSettings& s) { s.outputMode = OutputMode::Text; })) {
     const auto bytes = registers.build();
     SidTune tune(bytes.data(), bytes.size());
     EXPECT_TRUE(tune.status());
-    ConverterSettings settings;
-    settings.outputMode = mode;
-    settings.playSeconds = 1;
-    settings.frequencyChangeLimit = frequencyChangeLimit;
     Converter converter;
     converter.configure(settings);
     converter.initSong(tune, 1);
     const auto out = test::scratchDir(name) / "out";
     converter.run(out.string(), true, nullptr);
-    if (mode == OutputMode::Midi) return test::joinLines(test::midiListing(out));
+    if (settings.outputMode == OutputMode::Midi) return test::joinLines(test::midiListing(out));
     const auto text = test::readFile(out);
     return std::string(text.begin(), text.end());
 }
@@ -86,7 +90,7 @@ TEST(RegisterTunes, AGateBeforeItsFrequencyStartsTheNoteWhenThePitchArrives) {
     t.frame({{4, 0x41}}).frame({}).frame({{0, 0x44}, {1, 0x1D}}).frame({}).frame({{4, 0x40}})
         .frame({{4, 0x01}}).frame({}).frame({{4, 0x41}}).frame({});
     test::expectGolden("register-tune-gate", convert(t, "register-gate"));
-    test::expectGolden("register-tune-gate-midi", convert(t, "register-gate-midi", OutputMode::Midi));
+    test::expectGolden("register-tune-gate-midi", convert(t, "register-gate-midi", midi()));
 }
 
 TEST(RegisterTunes, TheFrequencyChangeAllowanceBelongsToEachVoicesNote) {
@@ -99,8 +103,21 @@ TEST(RegisterTunes, TheFrequencyChangeAllowanceBelongsToEachVoicesNote) {
     t.frame({{0, 0xB0}, {1, 0x1D}, {4, 0x41}}).frame({{0, 0x14}, {1, 0x1E}, {7, 0xA2}, {8, 0x0E}, {11, 0x41}})
         .frame({{0, 0x44}, {1, 0x1D}}).frame({{4, 0x40}}).frame({{0, 0xEC}, {1, 0x22}, {4, 0x41}})
         .frame({{0, 0x00}, {1, 0x23}}).frame({});
-    test::expectGolden("register-tune-if0", convert(t, "register-if0", OutputMode::Midi, 0));
-    test::expectGolden("register-tune-if2", convert(t, "register-if2", OutputMode::Midi, 2));
+    test::expectGolden("register-tune-if0", convert(t, "register-if0", midi([](ConverterSettings& s) { s.frequencyChangeLimit = 0; })));
+    test::expectGolden("register-tune-if2", convert(t, "register-if2", midi([](ConverterSettings& s) { s.frequencyChangeLimit = 2; })));
+}
+
+TEST(RegisterTunes, NoiseLevelsDropDrumsAndDelayNoiseBursts) {
+    // Voice 2 holds A-3 throughout. Voice 1 plays A-4 twice: a noise burst
+    // then a pulse tone (at level 0 the note starts with the tone), and a
+    // pulse tone ending in noise (a drum, left out at level 1); from level 2
+    // on every noise instrument plays at its gate.
+    RegisterTune t;
+    t.frame({{7, 0xA2}, {8, 0x0E}, {11, 0x41}, {0, 0x44}, {1, 0x1D}, {4, 0x81}}).frame({}).frame({{4, 0x41}})
+        .frame({}).frame({{4, 0x40}}).frame({{4, 0x41}}).frame({}).frame({{4, 0x81}}).frame({}).frame({{4, 0x80}});
+    test::expectGolden("register-tune-noise0", convert(t, "register-noise0", midi()));
+    test::expectGolden("register-tune-noise1", convert(t, "register-noise1", midi([](ConverterSettings& s) { s.noiseLevel = 1; })));
+    test::expectGolden("register-tune-noise2", convert(t, "register-noise2", midi([](ConverterSettings& s) { s.noiseLevel = 2; })));
 }
 
 } // namespace
