@@ -1,12 +1,13 @@
-// How voice frames become notes, bends and controllers. The expected bodies
-// list the events of one moment on one line.
+// Sample notes in the MIDI file, which no register tune can play: note 76 on
+// the sample channel, also before the first voice note. The expected bodies
+// list the events of one moment on one line. (The other voice rules are
+// checked through register tunes and the golden conversions.)
 #include "backend/MidiWriterRun.h"
 
 namespace notecast::test {
 namespace {
 
 constexpr std::uint32_t kA4 = 7492;   // table note 57, MIDI 69 (0x45)
-constexpr std::uint32_t kA3 = 3746;   // table note 45, MIDI 57 (0x39)
 
 TEST(MidiNoteMappingTest, SampleNotesPlayMidiNote76OnTheSampleChannel) {
     MidiWriterRun run;
