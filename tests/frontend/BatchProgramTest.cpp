@@ -117,14 +117,10 @@ TEST_F(BatchProgram, ConvertsEverySongOfACollectionAndKeepsWhatExists) {
     const std::vector<std::string> command = {"-batch", "-all", "-csv=report.csv", "C64Music", "missing.sid"};
     ProgramResult r = runProgram(command, dir);
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_NE(r.out.find("Song lengths : "), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("DOCUMENTS/Songlengths.txt\n"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("Converted    : 8\nSkipped      : 0\nRefused      : 4\nFailed       : 0\n"),
-              std::string::npos)
-        << r.out;
-    EXPECT_NE(r.err.find("Refused: C64Music/broken/lost.sid: ERROR: Could not open file for binary input\n"),
-              std::string::npos)
-        << r.err;
+    EXPECT_CONTAINS(r.out, "Song lengths : ");
+    EXPECT_CONTAINS(r.out, "DOCUMENTS/Songlengths.txt\n");
+    EXPECT_CONTAINS(r.out, "Converted    : 8\nSkipped      : 0\nRefused      : 4\nFailed       : 0\n");
+    EXPECT_CONTAINS(r.err, "Refused: C64Music/broken/lost.sid: ERROR: Could not open file for binary input\n");
 
     const std::string m = "C64Music/";
     const struct {
@@ -169,11 +165,8 @@ TEST_F(BatchProgram, ConvertsEverySongOfACollectionAndKeepsWhatExists) {
     EXPECT_EQ(rows[7][3], "PowerPacker: Packed data is corrupt");
     EXPECT_EQ(rows[9][3], "ERROR: Could not determine file format");
     EXPECT_EQ(rows[12][3], "ERROR: Could not open file for binary input");
-    EXPECT_NE(rows[10][3].find("The play address $1003 lies outside the tune's data ($1000-$1001)"),
-              std::string::npos)
-        << rows[10][3];
-    EXPECT_NE(rows[11][3].find("The init routine did not return and was stopped."), std::string::npos)
-        << rows[11][3];
+    EXPECT_CONTAINS(rows[10][3], "The play address $1003 lies outside the tune's data ($1000-$1001)");
+    EXPECT_CONTAINS(rows[11][3], "The init routine did not return and was stopped.");
 
     // A song converts as a single run converts it (there the database is
     // found in the working directory).
@@ -185,7 +178,7 @@ TEST_F(BatchProgram, ConvertsEverySongOfACollectionAndKeepsWhatExists) {
     // The second run keeps every output and asks nothing.
     r = runProgram(command, dir);
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_NE(r.out.find("Converted    : 0\nSkipped      : 8\nRefused      : 4\n"), std::string::npos) << r.out;
+    EXPECT_CONTAINS(r.out, "Converted    : 0\nSkipped      : 8\nRefused      : 4\n");
     rows = readReport(dir / "report.csv");
     ASSERT_EQ(rows.size(), std::size(expected) + 1);
     for (std::size_t i = 0; i < std::size(expected); ++i) {
@@ -205,9 +198,7 @@ TEST_F(BatchProgram, OutputsUnderAFolderNeverOverwriteAnInput) {
     // Without -dir the output would be the second tune itself: refused, -y or not.
     ProgramResult r = runProgram({"-batch", "-y", "-t1", "-j1", "in"}, dir);
     EXPECT_EQ(r.exitCode, 0);
-    EXPECT_NE(r.err.find("Refused: in/sub/Ocean.sid, song 1: ERROR: The output file is an input file.\n"),
-              std::string::npos)
-        << r.err;
+    EXPECT_CONTAINS(r.err, "Refused: in/sub/Ocean.sid, song 1: ERROR: The output file is an input file.\n");
     EXPECT_TRUE(fs::exists(dir / "in/sub/Ocean_subtune1_subtune1.mid"));
     EXPECT_EQ(readFile(dir / "in/sub/Ocean_subtune1.mid"), readFile(sharedFile("psid/Ocean_Loader_2.sid")));
 
@@ -220,7 +211,7 @@ TEST_F(BatchProgram, OutputsUnderAFolderNeverOverwriteAnInput) {
     // Songs that fail make the exit code 1; the report file may not be an input.
     r = runProgram({"-batch", "-t1", "-dir=blocker/out", "in"}, dir);
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_NE(r.out.find("Failed       : 2\n"), std::string::npos) << r.out;
+    EXPECT_CONTAINS(r.out, "Failed       : 2\n");
     r = runProgram({"-batch", "-t1", "-csv=in/sub/Ocean.sid", "in"}, dir);
     EXPECT_EQ(r.exitCode, 255);
     EXPECT_EQ(r.err, "ERROR: The report file is an input file: in/sub/Ocean.sid\n");

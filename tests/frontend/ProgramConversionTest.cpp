@@ -61,10 +61,8 @@ TEST_F(ProgramConversion, WithoutASongNumberOrBeyondTheTuneTheStartSongPlays) {
     for (const auto& [option, song] : {std::pair{"-o99", "99"}, std::pair{"-o65537", "65537"},
                                        std::pair{"-t1", "2"}}) {
         const ProgramResult r = runProgram({option, "-t1", "five.sid"}, dir);
-        EXPECT_NE(r.out.find("Setting song : 2 out of 5 (default = 2)\n"
-                             "Output file  : five_subtune" + std::string(song) + ".mid\n"),
-                  std::string::npos)
-            << r.out;
+        EXPECT_CONTAINS(r.out, "Setting song : 2 out of 5 (default = 2)\nOutput file  : five_subtune" + std::string(song) +
+                                   ".mid\n");
         EXPECT_EQ(r.exitCode, 0);
     }
 }
@@ -81,11 +79,11 @@ TEST_F(ProgramConversion, PlayingTimeFromTheDatabase) {
     // The database's length plus one second, unless a time is given.
     writeFile(dir / "Songlengths.txt", "[Database]\n; /tune.sid\n" + key + "=0:02\n");
     ProgramResult r = runProgram({"-v", "tune.sid", "a.mid"}, dir);
-    EXPECT_NE(r.out.find("MD5 checksum : " + key + "\nFile format  : "), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find(lengthLine(3)), std::string::npos) << r.out;
+    EXPECT_CONTAINS(r.out, "MD5 checksum : " + key + "\nFile format  : ");
+    EXPECT_CONTAINS(r.out, lengthLine(3));
     EXPECT_EQ(r.err, "");
     r = runProgram({"-v", "-t1", "tune.sid", "b.mid"}, dir);
-    EXPECT_NE(r.out.find(lengthLine(1)), std::string::npos) << r.out;
+    EXPECT_CONTAINS(r.out, lengthLine(1));
 
     // A database beside the program comes first, in either form. Relative
     // program paths, so that no directory above names the program.
@@ -94,11 +92,11 @@ TEST_F(ProgramConversion, PlayingTimeFromTheDatabase) {
     fs::create_symlink(fs::absolute(NOTECAST_BINARY), bin / "converter");
     writeFile(bin / "Songlengths.md5", "[Database]\n" + fileMd5Key(loaded) + "=0:04.500\n");
     r = runProgram({"-v", "tune.sid", "c.mid"}, dir, "", "../beside-bin/notecast");
-    EXPECT_NE(r.out.find(lengthLine(5)), std::string::npos) << r.out;
+    EXPECT_CONTAINS(r.out, lengthLine(5));
 
     // Started by another name, the program looks in the working directory only.
     r = runProgram({"-v", "tune.sid", "d.mid"}, dir, "", "../beside-bin/converter");
-    EXPECT_NE(r.out.find(lengthLine(3)), std::string::npos) << r.out;
+    EXPECT_CONTAINS(r.out, lengthLine(3));
 }
 
 TEST_F(ProgramConversion, OverwriteDialogue) {
@@ -109,8 +107,7 @@ TEST_F(ProgramConversion, OverwriteDialogue) {
 
     for (const char* refusal : {"n\n", ""}) {
         const ProgramResult r = runProgram({"-t1", "tune.sid"}, dir, refusal);
-        EXPECT_NE(r.out.find("Output file  : tune_subtune1.mid\n" + prompt + "\n"), std::string::npos)
-            << r.out;
+        EXPECT_CONTAINS(r.out, "Output file  : tune_subtune1.mid\n" + prompt + "\n");
         EXPECT_EQ(r.err, exists);
         EXPECT_EQ(r.exitCode, 0);
         EXPECT_EQ(readFile(dir / "tune_subtune1.mid"), (std::vector<std::uint8_t>{'k', 'e', 'e', 'p'}));

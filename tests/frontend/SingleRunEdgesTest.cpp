@@ -99,7 +99,7 @@ TEST_F(SingleRunEdges, HelpAndVersionEndWell) {
     EXPECT_EQ(r.exitCode, 0);
     r = runProgram({"--help"}, dir);
     EXPECT_EQ(r.out.substr(0, bannerBlock().size() + usagePage().size()), bannerBlock() + usagePage());
-    EXPECT_NE(r.out.find("-batch"), std::string::npos);
+    EXPECT_CONTAINS(r.out, "-batch");
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.exitCode, 0);
 }

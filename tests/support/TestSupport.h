@@ -41,6 +41,9 @@ struct PsidBuilder {
 
 } // namespace notecast::test
 
+// Expects `part` in `text`, showing the whole text when it is missing.
+#define EXPECT_CONTAINS(text, part) EXPECT_NE((text).find(part), std::string::npos) << (text)
+
 #define NOTECAST_REQUIRE_SHARED(path)                                    \
     do {                                                                 \
         if ((path).empty()) GTEST_SKIP() << "shared test data absent";   \
