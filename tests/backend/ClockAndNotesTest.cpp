@@ -1,5 +1,4 @@
-// The playing-time clock and the frequency-to-note table at their edges.
-#include "backend/FrameClock.h"
+// The frequency-to-note table and the pitch bends at their edges.
 #include "backend/NoteTable.h"
 
 #include <gtest/gtest.h>
@@ -9,38 +8,6 @@
 
 namespace notecast {
 namespace {
-
-constexpr std::uint32_t kPalHz = 985248;
-constexpr std::uint32_t kPalFrame = 19705;
-
-// "minutes:seconds.microseconds cycles total".
-std::string show(const FrameClock& c) {
-    return std::to_string(c.minutes) + ":" + std::to_string(c.seconds) + "." +
-           std::to_string(c.microseconds) + " " + std::to_string(c.cycles) + " " +
-           std::to_string(c.totalMicroseconds);
-}
-
-TEST(FrameClockTest, SetTimeAndAdvanceCarryIntoSecondsAndMinutes) {
-    FrameClock c;
-    c.setTime(61, 500000);
-    EXPECT_EQ(show(c), "1:1.500000 0 61500000");
-    EXPECT_EQ(c.totalSeconds(), 61u);
-    c.setTime(4295, 0);  // the total is kept modulo 2^32
-    EXPECT_EQ(show(c), "71:35.0 0 32704");
-
-    c = FrameClock{};
-    c.advance(kPalFrame, kPalHz);
-    EXPECT_EQ(show(c), "0:0.20000 19705 20000");  // 19705 / 985248 s, rounded
-    for (int i = 1; i < 50; ++i) c.advance(kPalFrame, kPalHz);
-    EXPECT_EQ(show(c), "0:1.2 2 1000002");  // 50 frames are 2 cycles over a second
-
-    c.seconds = 59;
-    c.cycles = kPalHz - 1;
-    c.advance(1, kPalHz);
-    EXPECT_EQ(show(c), "1:0.0 0 60000000");
-    c.advance(kPalFrame, 0);  // no clock frequency: no time passes, no division by 0
-    EXPECT_EQ(show(c), "1:0.0 0 60000000");
-}
 
 TEST(NoteTableTest, EntriesAndFindNoteAtTheEdgesOfTheRegisterRange) {
     NoteTable t;

@@ -1,6 +1,6 @@
 #pragma once
 #include "backend/MidiFileWriter.h"
-#include "backend/MidiListing.h"
+#include "support/MidiListing.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

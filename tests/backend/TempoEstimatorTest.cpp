@@ -52,28 +52,6 @@ TEST(TempoEstimatorTest, BeatIsFoldedIntoTheRangeAbove100) {
     EXPECT_NEAR(estimate(rhythm({{1500000, 2}})), 160.0, 1e-4);  // 40, doubled twice
 }
 
-TEST(TempoEstimatorTest, NearEqualAndMultipleIntervalsMerge) {
-    // 12000 five times, 12005 three times: the near-equal keys become one.
-    TempoEstimator near;
-    near.build(rhythm({{500000, 5}, {499792, 3}}), 600000.0f);
-    EXPECT_EQ(near.histogram(), (TempoEstimator::Histogram{{12000, 5}, {12005, 3}}));
-    near.analyse();
-    EXPECT_EQ(near.histogram(), (TempoEstimator::Histogram{{12000, 8}, {12005, 0}}));
-    EXPECT_NEAR(near.estimate(), 120.0, 1e-4);
-
-    // Equally frequent near-equal keys stay apart; the faster one ranks first.
-    const TempoEstimator tie = analysed(rhythm({{500000, 3}, {499792, 3}}));
-    EXPECT_EQ(tie.histogram(), (TempoEstimator::Histogram{{12000, 3}, {12005, 3}}));
-    EXPECT_EQ(tie.ranking().front(), (Rank{12005, 3}));
-
-    // A whole multiple gives its count to the faster tempo, even when the
-    // slower one is more frequent.
-    const TempoEstimator multiple = analysed(rhythm({{500000, 5}, {250000, 2}}));
-    EXPECT_EQ(multiple.histogram(), (TempoEstimator::Histogram{{12000, 0}, {24000, 7}}));
-    EXPECT_EQ(multiple.ranking().front(), (Rank{24000, 7}));
-    EXPECT_NEAR(multiple.estimate(), 120.0, 1e-4);
-}
-
 TEST(TempoEstimatorTest, WriterAppliesTheEstimateOnlyWhenItDiffersFrom100) {
     // 500 ms gives 500000; 150 ms played at -sc1.9999 is 299.985 ms, key
     // 20001: 200.01 bpm folds to 100.005, which is kept at 100.

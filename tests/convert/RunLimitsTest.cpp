@@ -14,13 +14,9 @@ namespace {
 
 TEST(ConverterRunLimits, AFullDeviceIsReportedForBothWriters) {
     if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
-    test::PsidBuilder psid;
-    psid.code = {0x60, 0x60, 0x60, 0x60};  // init and play: RTS
-    const auto bytes = psid.build();
+    const auto bytes = test::PsidBuilder{.code = {0x60, 0x60, 0x60, 0x60}}.build();  // init and play: RTS
     for (OutputMode mode : {OutputMode::Midi, OutputMode::Text}) {
-        SCOPED_TRACE(mode == OutputMode::Text ? "text dump" : "MIDI file");
         SidTune tune(bytes.data(), bytes.size());
-        ASSERT_TRUE(tune.status());
         ConverterSettings settings;
         settings.outputMode = mode;
         settings.playSeconds = 2;
@@ -29,7 +25,7 @@ TEST(ConverterRunLimits, AFullDeviceIsReportedForBothWriters) {
         converter.initSong(tune, 1);
         try {
             converter.run("/dev/full", true, nullptr);
-            FAIL() << "the conversion passed for written";
+            ADD_FAILURE() << "the conversion passed for written";
         } catch (const BackEnd::Error& e) {
             EXPECT_EQ(e.code, 3);
             EXPECT_EQ(e.message, "Could not create file: /dev/full");

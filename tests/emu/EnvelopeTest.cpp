@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 namespace notecast::emu {
@@ -19,8 +20,7 @@ protected:
         v.envState = code & 0xDE;
     }
     static void gateOn(SidVoice& v, std::uint8_t ad, std::uint8_t sr) {
-        v.attackDecay = ad;
-        v.sustainRelease = sr;
+        std::tie(v.attackDecay, v.sustainRelease) = std::tuple{ad, sr};
         v.sustainLevel = static_cast<std::uint8_t>(17 * (sr >> 4));
         setPhase(v, kEnvStartAttack);
     }
@@ -40,61 +40,6 @@ protected:
     EnvelopeTables tables;
     SidVoice voices[3];
 };
-
-TEST_F(EnvelopeTest, ReleaseCurveRunsAndItsInverse) {
-    const EnvelopeTables& t = tables;
-    std::vector<int> positions(256, 0);
-    for (std::uint32_t p = 0; p < kCurveLength; ++p) {
-        ++positions[t.curve[p]];
-        if (p > 0) {
-            ASSERT_LE(t.curve[p], t.curve[p - 1]) << "curve rises at " << p;
-        }
-    }
-    const struct { int from, to, length; } runs[] = {
-        {255, 95, 2}, {94, 56, 4}, {55, 28, 8}, {27, 16, 16}, {15, 8, 32}, {7, 1, 60}, {0, 0, 1}};
-    for (const auto& run : runs)
-        for (int level = run.from; level >= run.to; --level)
-            EXPECT_EQ(positions[level], run.length) << "level " << level;
-
-    for (int v = 0; v < 256; ++v) {
-        const int p = t.inverse[v];
-        ASSERT_LT(p, static_cast<int>(kCurveLength));
-        EXPECT_LE(t.curve[p], v) << v;
-        if (p > 0) {
-            EXPECT_GT(t.curve[p - 1], v) << v;
-        }
-    }
-}
-
-TEST_F(EnvelopeTest, StepTablesFollowTheSampleRate) {
-    const EnvelopeTables& t = tables;
-    // floor(44100 * 2.2528605 ms) = 99 samples for the fastest attack.
-    EXPECT_EQ(t.attackStep[0], 168804u);
-    EXPECT_EQ(t.attackStep[15], 16711680u / 344982u);
-    // floor(44100 * 8.9177771 ms) = 393 samples for the fastest decay.
-    EXPECT_EQ(t.decayStep[0], 102957056u / 393u);
-    EXPECT_EQ(t.decayStep[15], 102957056u / 1059203u);
-    buildTables(tables, 4000, false);
-    EXPECT_EQ(t.attackStep[0], 16711680u / 9u);
-    EXPECT_EQ(t.decayStep[0], 102957056u / 35u);
-
-    // A rate too low for even one sample of the fastest attack still moves.
-    buildTables(tables, 100, false);
-    EXPECT_EQ(t.attackStep[0], 16711680u);
-}
-
-TEST_F(EnvelopeTest, FastestAttackTakesAboutOneHundredSamples) {
-    SidVoice& v = voices[0];
-    gateOn(v, 0x00, 0x80);
-    const struct { int samples, level; } steps[] = {{1, 0}, {1, 2}, {1, 5}, {97, 254}, {1, 255}};
-    for (const auto& step : steps) {  // 168804 / 65536 = 2.57 levels per sample
-        run(v, step.samples);
-        EXPECT_EQ(v.envLevel, step.level);
-    }
-    // The 101st sample found the counter past 255: the attack is complete.
-    EXPECT_EQ(v.envState, kEnvDecay);
-    EXPECT_EQ(v.envCounter, tables.decayStep[0]);
-}
 
 TEST_F(EnvelopeTest, FullDecayAndReleaseTimesMatchTheTable) {
     // Samples from the first at the top of the curve to the first at level
@@ -139,11 +84,9 @@ TEST_F(EnvelopeTest, GateOffDuringAttackReleasesFromTheLevelReached) {
 
     setPhase(v, kEnvStartRelease);
     v.envPhase(v);
-    const EnvelopeTables& t = tables;
-    EXPECT_EQ(v.envLevel, t.curve[t.inverse[reached]]);
-    EXPECT_LE(v.envLevel, reached);
-    EXPECT_GE(v.envLevel, reached - 4);  // not from 255, not a jump down
-    EXPECT_EQ(v.envStep, t.decayStep[5]);
+    EXPECT_EQ(v.envLevel, tables.curve[tables.inverse[reached]]);
+    EXPECT_TRUE(v.envLevel <= reached && v.envLevel >= reached - 4);  // not from 255, not a jump down
+    EXPECT_EQ(v.envStep, tables.decayStep[5]);
 
     // Gate on again during the release: the attack continues upwards from
     // the level the release had reached.
@@ -153,114 +96,6 @@ TEST_F(EnvelopeTest, GateOffDuringAttackReleasesFromTheLevelReached) {
     v.envPhase(v);
     EXPECT_EQ(v.envLevel, low);
     EXPECT_EQ(v.envState, kEnvAttack);
-}
-
-TEST_F(EnvelopeTest, SustainLevels) {
-    // Sustain 0 is covered by the full decay above.
-    SidVoice& top = voices[0];
-    gateOn(top, 0x00, 0xF0);
-    run(top, 101);
-    EXPECT_EQ(top.envLevel, 255);
-    EXPECT_EQ(top.envState, kEnvSustain);
-    run(top, 100000);
-    EXPECT_EQ(top.envLevel, 255);
-
-    // Sustain 8: decay stops at 136 and holds there.
-    SidVoice& mid = voices[2];
-    gateOn(mid, 0x00, 0x80);
-    run(mid, 1000);
-    EXPECT_EQ(mid.envLevel, 136);
-    EXPECT_EQ(mid.envState, kEnvSustain);
-}
-
-TEST_F(EnvelopeTest, ChangedSustainLevelWhileHolding) {
-    SidVoice& v = voices[0];
-    gateOn(v, 0x02, 0xA0);
-    run(v, 5000);
-    ASSERT_EQ(v.envLevel, 170);
-
-    // Lowered: decay at the decay rate down to the new level, then hold.
-    v.sustainLevel = 68;
-    setPhase(v, kEnvSustain | kEnvNewRates);
-    run(v, 100);
-    EXPECT_EQ(v.envState, kEnvLoweredSustainDecay);
-    EXPECT_EQ(v.envStep, tables.decayStep[2]);
-    EXPECT_LT(v.envLevel, 170);
-    EXPECT_GT(v.envLevel, 68);
-    EXPECT_GT(samplesUntil(v, 68, 5000), 0);
-    EXPECT_EQ(v.envState, kEnvSustain);
-    run(v, 5000);
-    EXPECT_EQ(v.envLevel, 68);
-
-    // Raised: the level is not climbed back up.
-    v.sustainLevel = 204;
-    setPhase(v, kEnvSustain | kEnvNewRates);
-    run(v, 100);
-    EXPECT_EQ(v.envLevel, 68);
-    EXPECT_EQ(v.envState, kEnvSustain);
-}
-
-TEST_F(EnvelopeTest, RegisterChangesInEachPhaseTakeTheNewRate) {
-    // Each phase runs at the slowest rate for a while, then its register
-    // changes to the fastest rate: the phase must finish within the fast time.
-    SidVoice& v = voices[0];
-    auto speedUp = [&](std::uint8_t code, std::uint8_t ad, std::uint8_t sr) {
-        const std::uint8_t state = v.envState;
-        v.attackDecay = ad;
-        v.sustainRelease = sr;
-        setPhase(v, code | kEnvNewRates);
-        v.envPhase(v);
-        EXPECT_EQ(v.envState, state);
-    };
-
-    gateOn(v, 0xF0, 0xF0);
-    run(v, 1000);
-    speedUp(kEnvAttack, 0x00, 0xF0);
-    EXPECT_GT(samplesUntil(v, 255, 101), 0);
-
-    gateOn(v, 0x0F, 0x00);
-    run(v, 1000);
-    ASSERT_EQ(v.envState, kEnvDecay);
-    speedUp(kEnvDecay, 0x00, 0x00);
-    EXPECT_GT(samplesUntil(v, 0, 400), 0);
-
-    gateOn(v, 0x00, 0xFF);
-    run(v, 101);
-    setPhase(v, kEnvStartRelease);
-    run(v, 1000);
-    speedUp(kEnvRelease, 0x00, 0xF0);
-    EXPECT_GT(samplesUntil(v, 0, 400), 0);
-
-    gateOn(v, 0x0F, 0xF0);
-    run(v, 101);
-    v.sustainLevel = 0;
-    setPhase(v, kEnvSustain | kEnvNewRates);
-    run(v, 1000);
-    ASSERT_EQ(v.envState, kEnvLoweredSustainDecay);
-    speedUp(kEnvLoweredSustainDecay, 0x00, 0x00);
-    EXPECT_GT(samplesUntil(v, 0, 400), 0);
-    EXPECT_EQ(v.envState, kEnvSustain);
-}
-
-TEST_F(EnvelopeTest, SilentPhasesAndResets) {
-    SidVoice& v = voices[0];
-    gateOn(v, 0x00, 0xF0);
-    run(v, 150);
-    // Unused codes, in both halves of the table and beyond it, are silent
-    // and keep the level.
-    for (int code : {14, 18, 30, 14 | kEnvNewRates, 48, 0xFE}) {
-        setPhase(v, static_cast<std::uint8_t>(code));
-        EXPECT_EQ(v.envPhase(v), 0) << code;
-        EXPECT_EQ(v.envLevel, 255) << code;
-    }
-
-    voices[1].control = 0x41;
-    voices[1].envLevel = 99;
-    resetVoices(voices, tables);
-    EXPECT_EQ(voices[1].control, 0);
-    EXPECT_EQ(voices[1].envLevel, 0);
-    EXPECT_EQ(voices[1].envState, kEnvSilent);
-    EXPECT_EQ(voices[1].envPhase(voices[1]), 0);
 }
 
 } // namespace

@@ -29,43 +29,7 @@ TEST(MemoryBanks, FlagsFollowTheBankRegister) {
     }
 }
 
-TEST(MemoryBanks, BankValueDependsOnWhereTheRoutineLies) {
-    freshMachine();
-    const std::pair<std::uint16_t, std::uint8_t> expected[] = {
-        {0x0801, 7}, {0x9FFF, 7}, {0xA000, 6}, {0xCFFF, 6}, {0xD000, 4}, {0xDFFF, 4}, {0xE000, 5}, {0xFFFF, 5}};
-    for (const auto& [address, bank] : expected) EXPECT_EQ(test::currentMachine()->bankValueFor(address), bank) << address;
-    freshMachine(MemoryMode::Romless);
-    EXPECT_EQ(test::currentMachine()->bankValueFor(0xE000), 4);
-}
-
 // --- memory reset -----------------------------------------------------------
-
-TEST(MemoryReset, RomHoldsReturnsAndIoDefaultsAreSet) {
-    C64& m = freshMachine(MemoryMode::BankSwitching, Clock::Pal);
-    EXPECT_EQ(m.ioRom[0xBFFF], 0x60);  // the last bytes of BASIC and KERNAL
-    EXPECT_EQ(m.ioRom[0xFFFF], 0x40);
-    EXPECT_EQ(m.ram[0xE000], 0x00);
-    const std::pair<std::uint16_t, std::uint8_t> ram[] = {
-        {0x0000, 0x2F}, {0x0001, 0x07}, {0x02A6, 1},    {0x0314, 0x31}, {0x0315, 0xEA}, {0x0316, 0x66},
-        {0x0317, 0xFE}, {0x0318, 0x47}, {0x0319, 0xFE}, {0xFFFA, 0x43}, {0xFFFB, 0xFE}, {0xFFFC, 0xE2},
-        {0xFFFD, 0xFC}, {0xFFFE, 0x48}, {0xFFFF, 0xFF}};
-    for (const auto& [address, value] : ram) EXPECT_EQ(m.ram[address], value) << address;
-    EXPECT_EQ(m.io[0xDC04], 0x25);  // 16421
-    EXPECT_EQ(m.io[0xDC05], 0x40);
-    EXPECT_EQ(m.io[0xD019], 0xFF);
-    for (int r = 0; r < 0x1D; ++r) EXPECT_EQ(m.io[0xD400 + r], r == 0x18 ? 15 : 0) << r;
-    EXPECT_EQ(m.lastSidWrite, 15);
-}
-
-TEST(MemoryReset, RomlessModeGetsItsOwnVectorsAndNtscTimer) {
-    C64& m = freshMachine(MemoryMode::Romless, Clock::Ntsc);
-    EXPECT_EQ(m.io, m.ram);
-    EXPECT_EQ(m.ram[0xA000], 0x00);
-    const std::pair<std::uint16_t, std::uint8_t> ram[] = {
-        {0x02A6, 0},    {0xDC04, 0x95}, {0xDC05, 0x42}, {0xD418, 15},   {0xE000, 0x40}, {0xFF48, 0x6C},
-        {0xFF49, 0x14}, {0xFF4A, 0x03}, {0xFFFA, 0xF8}, {0xFFFB, 0xFF}, {0xFFFC, 0x40}, {0xFFFE, 0x48}};
-    for (const auto& [address, value] : ram) EXPECT_EQ(m.ram[address], value) << address;
-}
 
 TEST(MemoryReset, LoopsWaitingOnRasterOrTimerEnd) {
     freshMachine();
@@ -101,25 +65,6 @@ TEST(MemoryModes, BankSwitchingShowsRomAndIoOnlyWhileVisible) {
     EXPECT_EQ(m.io[0xD404], 0x00);
     EXPECT_FALSE(m.gateSet[4]);
 }
-
-TEST(MemoryModes, TransparentRomShowsOnlyIoAndRomlessModeIsAllRam) {
-    C64& m = freshMachine(MemoryMode::TransparentRom);
-    m.ram[0xA000] = m.ram[0xE000] = 0x11;
-    m.io[0xD020] = 0x0E;
-    EXPECT_EQ(m.read(0xA000), 0x11);
-    EXPECT_EQ(m.read(0xE000), 0x11);
-    EXPECT_EQ(m.read(0xD020), 0x0E);
-
-    freshMachine(MemoryMode::Romless);
-    m.write(0xE000, 0x12);
-    m.write(0xD424, 0x41);
-    EXPECT_EQ(m.read(0xE000), 0x12);
-    EXPECT_EQ(m.ram[0xD404], 0x41);
-    EXPECT_EQ(m.read(0xD404), 0x41);  // no write-only registers here
-    EXPECT_TRUE(m.gateSet[4]);
-}
-
-// --- the SID window ---------------------------------------------------------
 
 TEST(MemorySidWindow, MirrorsFoldOntoTheChipButSampleRegistersStayApart) {
     C64& m = freshMachine();

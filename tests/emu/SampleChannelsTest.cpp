@@ -56,28 +56,6 @@ TEST(SampleChannels, SampleStartsReportsItsPeriodAndStopsAtItsEnd) {
     EXPECT_EQ(m.sampleEvent, 0);
 }
 
-TEST(SampleChannels, RepeatsPlayTheLoopAgainUntilCountedOutOrStopped) {
-    C64& m = palMachine();
-    setSample(0xD400, 0x3000, 0x3004, 0x0100, 2, 0x3002);
-    set(0xD41D, 0xFE);
-    test::currentMachine()->stepSampleChannels();
-    // The whole sample, then twice its second half.
-    const int n = playUntilStopped(m.sampleChannels[0], 1000);
-    EXPECT_GE(n, 182);
-    EXPECT_LE(n, 186);
-    EXPECT_EQ(m.sampleEvent, 0);
-
-    setSample(0xD400, 0x3000, 0x3004, 0x0100, 0xFF, 0x3003);  // without end
-    set(0xD41D, 0xFC);
-    test::currentMachine()->stepSampleChannels();
-    EXPECT_EQ(playUntilStopped(m.sampleChannels[0], 20000), -1);
-    set(0xD41D, 0xFD);
-    test::currentMachine()->stepSampleChannels();
-    EXPECT_FALSE(m.sampleChannels[0].playing);
-    EXPECT_EQ(m.sampleEvent, 0);
-    EXPECT_EQ(m.io[0xD41D], 0);
-}
-
 TEST(SampleChannels, OctaveShiftDividesThePeriodAndBadParametersStartNothing) {
     struct Row {
         const char* what;
@@ -103,95 +81,6 @@ TEST(SampleChannels, OctaveShiftDividesThePeriodAndBadParametersStartNothing) {
         EXPECT_EQ(m.sampleEvent, r.event);
         EXPECT_EQ(m.io[0xD41D], 0);
     }
-}
-
-// Tone table at $4000: entries 40, 30, 20; each period is entry * 3 + 10.
-void setTones(std::uint8_t control) {
-    C64& m = (*test::currentMachine());
-    m.ram[0x4000] = 40;
-    m.ram[0x4001] = 30;
-    m.ram[0x4002] = 20;
-    setWord(0xD41E, 0x4000);  // table
-    set(0xD43F, 3);           // multiplier
-    set(0xD45D, 10);          // base
-    set(0xD43E, 5);           // level step
-    set(0xD43D, 4);           // periods per tone
-    set(0xD41D, control);
-}
-
-TEST(SampleChannels, ToneSequenceReportsItsFirstToneAndNeedsAllItsParameters) {
-    C64& m = palMachine();
-    setTones(2);  // tones 2, 1, 0: periods 70, 100, 130
-    test::currentMachine()->stepSampleChannels();
-    const SampleChannel& ch = m.sampleChannels[0];
-    EXPECT_TRUE(ch.toneMode);
-    EXPECT_EQ(m.sampleEvent, 70);
-    EXPECT_EQ(m.io[0xD41D], 0);
-    // 4 * (70 + 100 + 130) cycles: 53.7 output samples.
-    const int n = playUntilStopped(ch, 1000);
-    EXPECT_GE(n, 53);
-    EXPECT_LE(n, 56);
-    EXPECT_EQ(m.sampleEvent, 0);
-
-    for (std::uint16_t reg : {0xD43F, 0xD45D, 0xD43E, 0xD43D}) {
-        SCOPED_TRACE(reg);
-        palMachine();
-        setTones(2);
-        set(reg, reg == 0xD43E ? 0x10 : 0);  // level step counts only its low nibble
-        test::currentMachine()->stepSampleChannels();
-        EXPECT_FALSE(ch.playing);
-        EXPECT_EQ(m.sampleEvent, 0);
-        EXPECT_EQ(m.io[0xD41D], 0);
-    }
-}
-
-TEST(SampleChannels, SampleCommandWaitsForTheToneSequenceToEnd) {
-    C64& m = palMachine();
-    setTones(1);  // two tones: periods 100 and 130
-    test::currentMachine()->stepSampleChannels();
-    m.sampleEventReported = true;
-    // Channel 1's sample registers share addresses with the tone registers:
-    // start $4000, end $0504, period $010A.
-    set(0xD45E, 0x01);
-    setWord(0xD41E, 0x0400);
-    set(0xD41D, 0xFF);
-    test::currentMachine()->stepSampleChannels();
-    EXPECT_TRUE(m.sampleChannels[0].toneMode);
-    EXPECT_EQ(m.io[0xD41D], 0xFF);
-    EXPECT_TRUE(m.sampleEventReported);
-    int n = 0;
-    while (m.sampleChannels[0].toneMode && n < 100) {
-        test::currentMachine()->sampleOutput();
-        ++n;
-    }
-    EXPECT_LT(n, 100);
-    EXPECT_TRUE(m.sampleChannels[0].playing);
-    EXPECT_EQ(m.sampleEvent, 0x010A);
-    EXPECT_FALSE(m.sampleEventReported);
-    EXPECT_EQ(m.io[0xD41D], 0);
-}
-
-TEST(SampleChannels, ChannelTwoStartsAndStopsOnItsOwnRegisters) {
-    C64& m = palMachine();
-    setSample(0xD500, 0x5000, 0x5100, 0x0123);
-    set(0xD51D, 0xFE);
-    test::currentMachine()->stepSampleChannels();
-    EXPECT_TRUE(m.sampleChannels[1].playing);
-    EXPECT_FALSE(m.sampleChannels[0].playing);
-    EXPECT_EQ(m.sampleEvent, 0x0123);
-    EXPECT_EQ(m.io[0xD51D], 0);
-    set(0xD51D, 0xFD);
-    test::currentMachine()->stepSampleChannels();
-    EXPECT_FALSE(m.sampleChannels[1].playing);
-    EXPECT_EQ(m.sampleEvent, 0);
-    // The stop is taken once: a sample started on channel 1 afterwards
-    // keeps its report.
-    EXPECT_EQ(m.io[0xD51D], 0);
-    setSample(0xD400, 0x3000, 0x3100, 0x0200);
-    set(0xD41D, 0xFF);
-    test::currentMachine()->stepSampleChannels();
-    test::currentMachine()->stepSampleChannels();
-    EXPECT_EQ(m.sampleEvent, 0x0200);
 }
 
 } // namespace

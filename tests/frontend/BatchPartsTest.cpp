@@ -2,6 +2,7 @@
 // pool under failing tasks and the two forms of the progress display.
 #include "frontend/BatchProgress.h"
 #include "frontend/WorkerPool.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -58,7 +59,7 @@ TEST(BatchProgress, LinesForALogAndOneLineOnATerminal) {
     // A line for each tenth, the last one from finish, without an estimate.
     const std::string text = log.str();
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 10);
-    EXPECT_NE(text.find("Progress     : 0/4 files, 2/20 songs, 0 failed, 0:18 left\n"), std::string::npos) << text;
+    EXPECT_CONTAINS(text, "Progress     : 0/4 files, 2/20 songs, 0 failed, 0:18 left\n");
     EXPECT_EQ(text.substr(text.rfind("Progress")), "Progress     : 4/4 files, 20/20 songs, 0 failed\n");
 
     std::ostringstream screen;

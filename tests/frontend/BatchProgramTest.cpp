@@ -3,7 +3,8 @@
 // keeps, and the exit code.
 #include "frontend/ProgramRun.h"
 #include "support/TestSupport.h"
-#include "tune/Md5.h"
+#include "tune/SongLengthDB.h"
+#include "tune/SidTune.h"
 
 #include <gtest/gtest.h>
 
@@ -19,32 +20,15 @@ namespace {
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 
-// The song-length key of a built one-song PAL tune: its data, init, play and
-// song count as little-endian words, then the speed byte of its song.
+// The song-length keys of a built tune and of a shared one.
 std::string builtTuneKey(const PsidBuilder& b) {
-    Bytes bytes = b.code;
-    for (std::uint16_t word : {b.init, b.play, b.songs}) {
-        bytes.push_back(static_cast<std::uint8_t>(word & 0xFF));
-        bytes.push_back(static_cast<std::uint8_t>(word >> 8));
-    }
-    bytes.push_back(0);
-    Md5Context md5;
-    md5.update(bytes.data(), bytes.size());
-    md5.finish();
-    return md5.keyText();
+    const Bytes bytes = b.build();
+    SidTune tune(bytes.data(), bytes.size());
+    return fingerprintKey(tune);
 }
-
-// The song-length key of a shared tune, from the index of the shared data.
 std::string sharedTuneKey(const std::string& file) {
-    std::ifstream index(sharedFile("psid/index.csv"));
-    for (std::string line; std::getline(index, line);) {
-        if (line.rfind(file + ",", 0) != 0) continue;
-        std::istringstream fields(line);
-        std::string field;
-        for (int column = 0; column <= 12; ++column) std::getline(fields, field, ',');
-        return field;  // md5_key
-    }
-    return {};
+    SidTune tune(sharedFile("psid/" + file).string().c_str());
+    return fingerprintKey(tune);
 }
 
 // The report's rows as text cells, the quoting of a CSV field undone.
@@ -76,7 +60,7 @@ class BatchProgram : public ::testing::Test {
 protected:
     void SetUp() override {
         for (const char* name : {"psid/Cybernoid_II.sid", "psid/Ocean_Loader_2.sid", "psid/Acme_Industries.sid",
-                                 "pp20/Splatform_256_bytes.sid.pp", "mus/SHEEP.GRAZE.MUS", "psid/index.csv"}) {
+                                 "pp20/Splatform_256_bytes.sid.pp", "mus/SHEEP.GRAZE.MUS"}) {
             if (sharedFile(name).empty()) GTEST_SKIP() << "shared test data absent";
         }
         dir = scratchDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
@@ -133,14 +117,10 @@ TEST_F(BatchProgram, ConvertsEverySongOfACollectionAndKeepsWhatExists) {
     const std::vector<std::string> command = {"-batch", "-all", "-csv=report.csv", "C64Music", "missing.sid"};
     ProgramResult r = runProgram(command, dir);
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_NE(r.out.find("Song lengths : "), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("DOCUMENTS/Songlengths.txt\n"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("Converted    : 8\nSkipped      : 0\nRefused      : 4\nFailed       : 0\n"),
-              std::string::npos)
-        << r.out;
-    EXPECT_NE(r.err.find("Refused: C64Music/broken/lost.sid: ERROR: Could not open file for binary input\n"),
-              std::string::npos)
-        << r.err;
+    EXPECT_CONTAINS(r.out, "Song lengths : ");
+    EXPECT_CONTAINS(r.out, "DOCUMENTS/Songlengths.txt\n");
+    EXPECT_CONTAINS(r.out, "Converted    : 8\nSkipped      : 0\nRefused      : 4\nFailed       : 0\n");
+    EXPECT_CONTAINS(r.err, "Refused: C64Music/broken/lost.sid: ERROR: Could not open file for binary input\n");
 
     const std::string m = "C64Music/";
     const struct {
@@ -185,11 +165,8 @@ TEST_F(BatchProgram, ConvertsEverySongOfACollectionAndKeepsWhatExists) {
     EXPECT_EQ(rows[7][3], "PowerPacker: Packed data is corrupt");
     EXPECT_EQ(rows[9][3], "ERROR: RSID file is most likely truncated");
     EXPECT_EQ(rows[12][3], "ERROR: Could not open file for binary input");
-    EXPECT_NE(rows[10][3].find("The play address $1003 lies outside the tune's data ($1000-$1001)"),
-              std::string::npos)
-        << rows[10][3];
-    EXPECT_NE(rows[11][3].find("The init routine did not return and was stopped."), std::string::npos)
-        << rows[11][3];
+    EXPECT_CONTAINS(rows[10][3], "The play address $1003 lies outside the tune's data ($1000-$1001)");
+    EXPECT_CONTAINS(rows[11][3], "The init routine did not return and was stopped.");
 
     // A song converts as a single run converts it (there the database is
     // found in the working directory).
@@ -201,7 +178,7 @@ TEST_F(BatchProgram, ConvertsEverySongOfACollectionAndKeepsWhatExists) {
     // The second run keeps every output and asks nothing.
     r = runProgram(command, dir);
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_NE(r.out.find("Converted    : 0\nSkipped      : 8\nRefused      : 4\n"), std::string::npos) << r.out;
+    EXPECT_CONTAINS(r.out, "Converted    : 0\nSkipped      : 8\nRefused      : 4\n");
     rows = readReport(dir / "report.csv");
     ASSERT_EQ(rows.size(), std::size(expected) + 1);
     for (std::size_t i = 0; i < std::size(expected); ++i) {
@@ -221,9 +198,7 @@ TEST_F(BatchProgram, OutputsUnderAFolderNeverOverwriteAnInput) {
     // Without -dir the output would be the second tune itself: refused, -y or not.
     ProgramResult r = runProgram({"-batch", "-y", "-t1", "-j1", "in"}, dir);
     EXPECT_EQ(r.exitCode, 0);
-    EXPECT_NE(r.err.find("Refused: in/sub/Ocean.sid, song 1: ERROR: The output file is an input file.\n"),
-              std::string::npos)
-        << r.err;
+    EXPECT_CONTAINS(r.err, "Refused: in/sub/Ocean.sid, song 1: ERROR: The output file is an input file.\n");
     EXPECT_TRUE(fs::exists(dir / "in/sub/Ocean_subtune1_subtune1.mid"));
     EXPECT_EQ(readFile(dir / "in/sub/Ocean_subtune1.mid"), readFile(sharedFile("psid/Ocean_Loader_2.sid")));
 
@@ -236,7 +211,7 @@ TEST_F(BatchProgram, OutputsUnderAFolderNeverOverwriteAnInput) {
     // Songs that fail make the exit code 1; the report file may not be an input.
     r = runProgram({"-batch", "-t1", "-dir=blocker/out", "in"}, dir);
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_NE(r.out.find("Failed       : 2\n"), std::string::npos) << r.out;
+    EXPECT_CONTAINS(r.out, "Failed       : 2\n");
     r = runProgram({"-batch", "-t1", "-csv=in/sub/Ocean.sid", "in"}, dir);
     EXPECT_EQ(r.exitCode, 255);
     EXPECT_EQ(r.err, "ERROR: The report file is an input file: in/sub/Ocean.sid\n");

@@ -70,34 +70,5 @@ TEST(KnownOptions, NoOptionIsTakenForAnother) {
     }
 }
 
-TEST(KnownOptions, UnknownArgumentsAreThoseNoTestAccepts) {
-    std::vector<std::string> texts = {"notecast", "-nosie3", "-Env", "-env", "-ps", "-ps24", "-ifx",
-                                      "-dir=", "-dirx", "-j", "-j2", "-", "tune.sid", "--helpx"};
-    std::vector<char*> argv;
-    for (std::string& t : texts) argv.push_back(t.data());
-    const std::vector<std::string> expected = {"-nosie3", "-Env", "-ps", "-dirx", "-j", "-", "--helpx"};
-    EXPECT_EQ(unknownOptions(static_cast<int>(argv.size()), argv.data()), expected);
-}
-
-TEST(KnownOptions, CollectionOptionsAndTheirValues) {
-    std::vector<std::string> texts = {"notecast", "-all", "-batch",  "-dir=my music", "-csv=r.csv",
-                                      "-j3",      "-y",   "a.sid",   "music",         "-dir=second"};
-    std::vector<char*> argv;
-    for (std::string& t : texts) argv.push_back(t.data());
-    const RunOptions run = readOptions(CommandLine(static_cast<int>(argv.size()), argv.data()));
-    const CollectionOptions& c = run.collection;
-    EXPECT_TRUE(c.allSongs && c.batch && c.replaceOutputs);
-    EXPECT_EQ(c.outputDirectory, "my music");  // blanks kept, the first one wins
-    EXPECT_EQ(c.reportFile, "r.csv");
-    EXPECT_EQ(c.jobs, 3);
-    EXPECT_EQ(c.inputs, (std::vector<std::string>{"a.sid", "music"}));
-    // None of them sets anything of a single run.
-    const RunOptions plain;
-    EXPECT_EQ(run.songNumber, plain.songNumber);
-    EXPECT_EQ(run.settings.outputMode, plain.settings.outputMode);
-    EXPECT_EQ(run.settings.playSeconds, plain.settings.playSeconds);
-    EXPECT_EQ(run.outputInWorkingDirectory, plain.outputInWorkingDirectory);
-}
-
 } // namespace
 } // namespace notecast

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -12,7 +13,8 @@ namespace {
 // An argument vector shaped like the one a process receives.
 class Arguments {
 public:
-    Arguments(std::initializer_list<std::string> args) : texts_(args) {
+    Arguments(std::initializer_list<std::string> args) : Arguments(std::vector<std::string>(args)) {}
+    explicit Arguments(std::vector<std::string> args) : texts_(std::move(args)) {
         texts_.insert(texts_.begin(), "notecast");
         for (std::string& t : texts_) pointers_.push_back(t.data());
         pointers_.push_back(nullptr);
@@ -24,26 +26,6 @@ private:
     std::vector<std::string> texts_;
     std::vector<char*> pointers_;
 };
-
-TEST(CommandLine, ExactAndPrefixTestsAndPositionalArguments) {
-    Arguments a{"-V", "-cwd2", "-cake2", "in.sid", "", "third"};
-    const CommandLine cl = a.commandLine();
-    EXPECT_FALSE(cl.hasOption("-v"));
-    EXPECT_FALSE(cl.hasOption("-cwd"));
-    EXPECT_TRUE(cl.hasPrefix("-cake"));
-    EXPECT_FALSE(cl.hasPrefix("notecast"));  // argument 0 is never examined
-
-    std::string first, second, fourth = "unchanged";
-    cl.getArgument(1, first);
-    cl.getArgument(2, second);
-    cl.getArgument(4, fourth);
-    EXPECT_EQ(first, "in.sid");
-    EXPECT_EQ(second, "");  // an empty argument counts
-    EXPECT_EQ(fourth, "unchanged");
-    char* none[] = {nullptr};
-    CommandLine(0, none).getArgument(1, fourth);
-    EXPECT_EQ(fourth, "unchanged");
-}
 
 TEST(CommandLine, ValuesNeedADigitAndTheFirstCarryingArgumentWins) {
     std::int32_t bend = 96;
@@ -69,42 +51,28 @@ TEST(CommandLine, ValuesNeedADigitAndTheFirstCarryingArgumentWins) {
     EXPECT_EQ(word, "13");
 }
 
+// The settings the options change, on one line.
+std::string describe(const ConverterSettings& s) {
+    std::ostringstream out;
+    out << (s.outputMode == OutputMode::Text ? "text" : "midi") << (s.timeFormat == TimeFormat::Frames ? " frames" : "")
+        << " t" << s.playSeconds << (s.autoTempo ? " auto" : " bpm") << s.tempoBpm << " p2n" << s.pitchChangeNotes
+        << " if" << s.frequencyChangeLimit << (s.hideFrequency ? " hide" : "") << (s.captureSamples ? " sam" : " ch")
+        << s.sampleChannel << " sc" << s.speedScale << " noise" << s.noiseLevel << (s.ntscClock ? " ntsc" : "");
+    return out.str();
+}
+
 TEST(Options, PrefixFlagsAndTheValuePatternsAfterThem) {
     const RunOptions run = readOptions(Arguments{"-t0", "in", "out", "third"}.commandLine());
-    EXPECT_EQ(run.inputFile, "in");
-    EXPECT_EQ(run.outputFile, "out");
-    ConverterSettings s = run.settings;
-    EXPECT_EQ(s.playSeconds, 0u);  // -t0 counts as not given
-    EXPECT_EQ(s.outputMode, OutputMode::Midi);
-    EXPECT_EQ(s.timeFormat, TimeFormat::Hundredths);
-    EXPECT_TRUE(s.autoTempo);
-    EXPECT_EQ(s.frequencyChangeLimit, -1);
-    EXPECT_EQ(s.pitchChangeNotes, 0);
-    EXPECT_FALSE(s.captureSamples);
-
-    s = Arguments{"-bpm", "-p2n", "-sam", "-sc.5", "-cake2", "-2txtx"}.settings();
-    EXPECT_FALSE(s.autoTempo);
-    EXPECT_FLOAT_EQ(s.tempoBpm, 100.0f);
-    EXPECT_EQ(s.pitchChangeNotes, -1);
-    EXPECT_TRUE(s.captureSamples);
-    EXPECT_EQ(s.sampleChannel, 10);
-    EXPECT_FLOAT_EQ(s.speedScale, 1.0f);
-    EXPECT_EQ(s.timeFormat, TimeFormat::Frames);
-    EXPECT_EQ(s.outputMode, OutputMode::Text);
-
-    s = Arguments{"-bpm120.5", "-p2n4", "-if2", "-sam20", "-noise3"}.settings();
-    EXPECT_FALSE(s.autoTempo);
-    EXPECT_FLOAT_EQ(s.tempoBpm, 120.5f);
-    EXPECT_EQ(s.pitchChangeNotes, 4);
-    EXPECT_EQ(s.frequencyChangeLimit, 2);
-    EXPECT_EQ(s.sampleChannel, 4);  // low four bits
-    EXPECT_FALSE(s.ntscClock);      // -n is an exact test
-    EXPECT_EQ(s.noiseLevel, 3);
-
-    s = Arguments{"-ifdisp"}.settings();  // also counts as -if
-    EXPECT_TRUE(s.hideFrequency);
-    EXPECT_EQ(s.frequencyChangeLimit, 0);
-    EXPECT_EQ(Arguments({"-ifdisp", "-if3"}).settings().frequencyChangeLimit, 3);
+    EXPECT_EQ(run.inputFile + " " + run.outputFile, "in out");
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"-t0"}, "midi t0 auto100 p2n0 if-1 ch10 sc1 noise0"},  // -t0 counts as not given
+        {{"-bpm", "-p2n", "-sam", "-sc.5", "-cake2", "-2txtx"}, "text frames t0 bpm100 p2n-1 if-1 sam10 sc1 noise0"},
+        // -sam keeps the low four bits; -n is an exact test
+        {{"-bpm120.5", "-p2n4", "-if2", "-sam20", "-noise3", "-nx"}, "midi t0 bpm120.5 p2n4 if2 sam4 sc1 noise3"},
+        {{"-ifdisp"}, "midi t0 auto100 p2n0 if0 hide ch10 sc1 noise0"},  // also counts as -if
+        {{"-ifdisp", "-if3"}, "midi t0 auto100 p2n0 if3 hide ch10 sc1 noise0"},
+    };
+    for (const auto& [arguments, settings] : cases) EXPECT_EQ(describe(Arguments(arguments).settings()), settings);
 }
 
 TEST(Options, SongNumberAndMuteWords) {

@@ -8,17 +8,24 @@ namespace notecast {
 namespace {
 
 TEST(OutputName, SongNumberAndExtensionReplaceTheLastExtensionOnly) {
-    EXPECT_EQ(defaultOutputName("C:\\music\\tune.sid", 2, false, OutputMode::Midi), "C:\\music\\tune_subtune2.mid");
-    EXPECT_EQ(defaultOutputName("C:\\music\\tune.sid", 2, true, OutputMode::Midi), "tune_subtune2.mid");
-    EXPECT_EQ(defaultOutputName("C:\\music\\tune.sid", 2, false, OutputMode::Text), "C:\\music\\tune_subtune2.txt");
-    EXPECT_EQ(defaultOutputName("/home/me/tunes/tune.sid", 1, true, OutputMode::Text), "tune_subtune1.txt");
-    EXPECT_EQ(defaultOutputName("tune", 1, false, OutputMode::Midi), "tune_subtune1.mid");
-    EXPECT_EQ(defaultOutputName("tune.old.sid", 99, true, OutputMode::Midi), "tune.old_subtune99.mid");
-    // Dots in directory names do not cut the path.
-    EXPECT_EQ(defaultOutputName("dir.old\\tune", 1, false, OutputMode::Midi), "dir.old\\tune_subtune1.mid");
-    EXPECT_EQ(defaultOutputName("./tune", 1, false, OutputMode::Midi), "./tune_subtune1.mid");
-    EXPECT_EQ(defaultOutputName("../v1.2/tune", 3, false, OutputMode::Midi), "../v1.2/tune_subtune3.mid");
-    EXPECT_EQ(defaultOutputName("../v1.2/tune.sid", 3, true, OutputMode::Midi), "tune_subtune3.mid");
+    const struct {
+        const char* input;
+        std::int32_t song;
+        bool workingDirectory, text;
+        const char* output;
+    } cases[] = {
+        {"C:\\music\\tune.sid", 2, false, false, "C:\\music\\tune_subtune2.mid"},
+        {"C:\\music\\tune.sid", 2, true, true, "tune_subtune2.txt"},
+        {"/home/me/tunes/tune.sid", 1, true, false, "tune_subtune1.mid"},
+        {"tune.old.sid", 99, false, false, "tune.old_subtune99.mid"},
+        // Dots in directory names do not cut the path.
+        {"dir.old\\tune", 1, false, false, "dir.old\\tune_subtune1.mid"},
+        {"./tune", 1, false, false, "./tune_subtune1.mid"},
+        {"../v1.2/tune", 3, false, true, "../v1.2/tune_subtune3.txt"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(defaultOutputName(c.input, c.song, c.workingDirectory, c.text ? OutputMode::Text : OutputMode::Midi),
+                  c.output);
 }
 
 TEST(SongLengthCandidates, BesideTheProgramThenTheWorkingDirectory) {

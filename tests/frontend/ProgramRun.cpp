@@ -1,10 +1,12 @@
 #include "frontend/ProgramRun.h"
 
+#include "frontend/HelpTexts.h"
 #include "support/TestSupport.h"
 
 #include <sys/wait.h>
 
 #include <cstdlib>
+#include <sstream>
 
 namespace notecast::test {
 
@@ -46,23 +48,17 @@ ProgramResult runProgram(const std::vector<std::string>& arguments, const fs::pa
     return result;
 }
 
+// The program's own texts: the banner block closes with an empty line.
 std::string bannerBlock() {
-    return "NOTECAST   Music Data Generator   Version 0.17.7\n"
-           "(C) 2026 The NOTECAST authors.\n"
-           "\n";
+    std::ostringstream out;
+    printBanner(out);
+    return out.str() + "\n";
 }
 
 std::string usagePage() {
-    return "  syntax: NOTECAST [-<option>] <inputfile> [<outputfile>]\n"
-           "  option summary: (T) = text output only\n"
-           "\n"
-           "     -hm      display MIDI mode options\n"
-           "     -ht      display extra TEXT mode options\n"
-           "     -v       verbose output\n"
-           "     -o<num>  set song number (default: preset)\n"
-           "     -n       set C64 NTSC clock speed\n"
-           "     -cwd     create output file in current working directory\n"
-           "\n";
+    std::ostringstream out;
+    printHelpPage(out, HelpPage::Usage);
+    return out.str();
 }
 
 } // namespace notecast::test

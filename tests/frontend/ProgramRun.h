@@ -19,7 +19,7 @@ ProgramResult runProgram(const std::vector<std::string>& arguments,
                          const std::filesystem::path& workingDirectory,
                          const std::string& input = "", const std::string& program = "");
 
-// The program's fixed texts, for building expected outputs.
+// The program's fixed texts, from their source, for building expected outputs.
 std::string bannerBlock();
 std::string usagePage();
 

@@ -2,6 +2,7 @@
 // truncated tunes, every song of a tune, and the pages that end a run well.
 #include "frontend/ProgramRun.h"
 #include "support/TestSupport.h"
+#include "Version.h"
 
 #include <gtest/gtest.h>
 
@@ -98,11 +99,12 @@ TEST_F(SingleRunEdges, EverySongIntoItsOwnFile) {
 
 TEST_F(SingleRunEdges, HelpAndVersionEndWell) {
     ProgramResult r = runProgram({"--version"}, dir);
-    EXPECT_EQ(r.out, "NOTECAST 0.17.7\n");
+    EXPECT_EQ(r.out, "NOTECAST " NOTECAST_VERSION "\n");
+    EXPECT_NE(bannerBlock().find("Version " NOTECAST_VERSION "\n"), std::string::npos);
     EXPECT_EQ(r.exitCode, 0);
     r = runProgram({"--help"}, dir);
     EXPECT_EQ(r.out.substr(0, bannerBlock().size() + usagePage().size()), bannerBlock() + usagePage());
-    EXPECT_NE(r.out.find("-batch"), std::string::npos);
+    EXPECT_CONTAINS(r.out, "-batch");
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.exitCode, 0);
 }

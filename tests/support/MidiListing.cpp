@@ -1,4 +1,4 @@
-#include "backend/MidiListing.h"
+#include "support/MidiListing.h"
 
 #include "support/TestSupport.h"
 
