@@ -52,14 +52,11 @@ void resetMemoryModel(emu::C64& m, emu::MemoryMode memoryMode, emu::Clock clock)
 
 EmuEngine::EmuEngine() : machine_(std::make_unique<emu::C64>()) {
     audio_.panningMode = config_.panningMode;
-    const bool allocated = audio_.allocateAmplitudeTables();
     resetMemoryModel(*machine_, config_.memoryMode, config_.clockSpeed);
     synthReady_ = initSynth();
-    buildAmplitudeTables();
     applyDefaultVolumes();
-    buildFilterTables();
     machine_->resetVoices();
-    ready_ = allocated && synthReady_;
+    ready_ = synthReady_;
 }
 
 EmuEngine::~EmuEngine() = default;
@@ -201,8 +198,8 @@ bool EmuEngine::setConfig(const EngineConfig& in) {
         if (!synthReady_) ok = false;
     }
 
-    if (rebuildAmplitude) buildAmplitudeTables();
-    if (rebuildFilter) buildFilterTables();
+    amplitudeStale_ = amplitudeStale_ || rebuildAmplitude;
+    filterStale_ = filterStale_ || rebuildFilter;
     return ok;
 }
 
@@ -235,21 +232,24 @@ void EmuEngine::applyDefaultVolumes() {
 void EmuEngine::buildAmplitudeTables() {
     // Without samples the three voices may use a third of the range each.
     const bool noSamples = config_.sampleScanCalls != 0 && noActivity_;
+    if (!audio_.amplitude.mix16) audio_.allocateAmplitudeTables();
     audio_.buildAmplitudeTables(config_.filterEnabled,
                                 emu::mixDivisor(config_.volumeMode, config_.channels, noSamples));
     appliedNoActivity_ = noSamples;
+    amplitudeStale_ = false;
 }
 
 void EmuEngine::buildFilterTables() {
     audio_.buildFilterTables(config_.filterBase, config_.filterDivisor, config_.filterOffset,
                              config_.frequency);
+    filterStale_ = false;
 }
 
 bool EmuEngine::reset() {
     if (!ready_) return false;
     const bool scanning = config_.sampleScanCalls != 0;
     if ((scanning && noActivity_ != appliedNoActivity_) || (!scanning && appliedNoActivity_))
-        buildAmplitudeTables();
+        amplitudeStale_ = true;
     machine_->resetVoices();
     machine_->resetSampleChannels();
     return true;
@@ -274,6 +274,8 @@ bool EmuEngine::noSampleActivity() {
 
 const emu::AudioPath& EmuEngine::audioPath() {
     settleSampleScan();
+    if (amplitudeStale_) buildAmplitudeTables();
+    if (filterStale_) buildFilterTables();
     return audio_;
 }
 

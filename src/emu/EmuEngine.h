@@ -70,6 +70,8 @@ public:
     // conversion needs it, so the scan runs when this (or audioPath()) is
     // first asked after initSong: it plays the song for up to sampleScanCalls
     // calls and then initialises it again. Ask before the first play call.
+    // Likewise the audio path's tables are built when they are asked for,
+    // after a change of the configuration that affects them.
     bool noSampleActivity();
     const emu::AudioPath& audioPath();
 
@@ -101,6 +103,8 @@ private:
     SidTune* tune_ = nullptr;
     std::uint16_t song_ = 0;
     bool scanPending_ = false;
+    bool amplitudeStale_ = true;
+    bool filterStale_ = true;
     // The sample-channel registers as the song left them before its init
     // routine ran; the scan compares against them.
     static constexpr int kMonitoredCount = 18;
