@@ -14,8 +14,11 @@ namespace notecast {
 
 // Abstract output writer. The conversion run drives it frame by frame: for
 // each frame setTime on the clock, beginFrame, voiceEnvelope (with -env),
-// setFilter, one of voiceGateOff / voiceHeld / setInstrument+voiceGateOn per
-// voice, sampleOn/sampleOff (with -sam), endFrame; then close and getWarnings.
+// setFilter (and setChipFilter for each further chip), one of voiceGateOff /
+// voiceHeld / setInstrument+voiceGateOn per voice, sampleOn/sampleOff (with
+// -sam), endFrame; then close and getWarnings. Voices are numbered from 0:
+// 0-2 on the first SID chip, 3-5 and 6-8 on the further chips of a tune
+// that has them (WriterSettings::sidChips).
 class BackEnd {
 public:
     // The conversion's exception: code 0-3 and its message.
@@ -53,6 +56,10 @@ public:
     // call of the frame.
     virtual void setVolume(int) {}
     virtual void setNoteCue(int, const NoteCue&) {}
+    // The filter and, for the DAW options, the master volume of a further
+    // chip (1 or 2), after setFilter and setVolume.
+    virtual void setChipFilter(int, int, int, int, int) {}
+    virtual void setChipVolume(int, int) {}
 
     FrameClock& clock() { return clock_; }
     const WriterSettings& settings() const { return settings_; }

@@ -80,7 +80,7 @@ bool MidiFileWriter::close() {
     if (closed_) return out_.good();
     closed_ = true;
 
-    for (int v = 0; v < emu::kVoiceCount; ++v) settleVelocity(v);
+    for (int v = 0; v < emu::kMaxVoices; ++v) settleVelocity(v);
     for (int c = 0; c < kChannels; ++c) {
         for (std::size_t index : channels_[c].openNotes) {
             const MidiEvent on = events_[index];

@@ -68,7 +68,8 @@ public:
     void voiceHeld(const emu::SidVoice& voice, int v) override;
     void voiceGateOn(const emu::SidVoice& voice, int v) override;
     void voiceGateOff(const emu::SidVoice& voice, int v) override;
-    // note is a table note (MIDI note - 12); voice 0-2, or 4 for samples.
+    // note is a table note (MIDI note - 12); voice 0-8, or kSampleVoice for
+    // samples.
     void noteOn(int channel, int note, int velocity, int voice,
                 std::int32_t referenceFrequency) override;
     // Ends the voice's sounding note, if it is one of the channel's.
@@ -79,12 +80,13 @@ public:
     void voiceEnvelope(const emu::SidVoice& voice, int v) override;
     void setVolume(int volume) override;
     void setNoteCue(int voice, const NoteCue& cue) override;
+    void setChipVolume(int chip, int volume) override;
 
     std::uint32_t warningCount() const { return warnings_; }
     double tempoBpm() const override;
 
     static constexpr const char* kNotice = "Converted by NOTECAST " NOTECAST_VERSION;
-    static constexpr int kSampleVoice = 4;
+    static constexpr int kSampleVoice = emu::kMaxVoices;
     static constexpr int kNoteOffset = 12;
     // Text events carry a one-byte length, which stays valid up to 127.
     static constexpr std::size_t kMaxTextLength = 127;
@@ -132,14 +134,14 @@ private:
     void emitBend(int channel, std::int32_t value);
     void emitPulseWidth(int channel, std::int32_t pulseWidth);
     bool muted(int v) const;
-    bool validVoice(int v) const { return v >= 0 && v < 3; }
+    bool validVoice(int v) const { return v >= 0 && v < emu::kMaxVoices; }
     void startNote(const emu::SidVoice& voice, int v);
     // A new note within the same gate (-p2n, -split): the allowances stay.
     void restartNote(const emu::SidVoice& voice, int v);
     // The DAW options (MidiDawExtras.cpp).
     void startDrum(const emu::SidVoice& voice, int v, std::uint8_t key, bool gateStart);
-    void beginDynamics(const emu::SidVoice& voice, VoiceState& vs);
-    void followDynamics(const emu::SidVoice& voice, VoiceState& vs);
+    void beginDynamics(const emu::SidVoice& voice, int v);
+    void followDynamics(const emu::SidVoice& voice, int v);
     void hearTone(const emu::SidVoice& voice, VoiceState& vs);
     void settleVelocity(int v);
     void choosePrograms();
@@ -160,7 +162,7 @@ private:
     std::array<ChannelSound, kChannels> sounds_{};
     bool gatherSounds_;  // -gm or -tracks
     std::vector<TempoEstimator::Onset> onsets_;  // -beat: notes started by gates
-    int volume_ = 15;
+    std::array<int, emu::kMaxSidChips> volumes_{15, 15, 15};  // each chip's master volume
 };
 
 } // namespace notecast

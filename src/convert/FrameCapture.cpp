@@ -19,22 +19,26 @@ void trackGate(emu::SidVoice& voice, int v, std::uint8_t control, FrameSnapshot&
 }
 
 void captureRegisters(const emu::C64& m, FrameSnapshot& frame) {
-    for (std::size_t i = 0; i < frame.sidRegisters.size(); ++i)
-        frame.sidRegisters[i] = m.io[kSidBase + i];
+    for (std::size_t i = 0; i < kChipRegisters; ++i) frame.sidRegisters[i] = m.io[kSidBase + i];
+    for (int c = 1; c < m.sidChips; ++c) {
+        const std::uint8_t* registers = m.extraSids[c - 1].registers;
+        for (std::size_t i = 0; i < kChipRegisters; ++i) frame.sidRegisters[chipRegister(c, 0) + i] = registers[i];
+    }
     for (std::size_t i = 0; i < frame.sampleRegisters.size(); ++i)
         frame.sampleRegisters[i] = m.io[kSampleRegisterAddresses[i]];
-    for (int v = 0; v < 3; ++v) {
-        frame.gateSet[v] = m.gateSet[kControlRegister[v]];
-        frame.gateCleared[v] = m.gateCleared[kControlRegister[v]];
+    for (int v = 0; v < m.sidVoices(); ++v) {
+        const int flag = 32 * (v / emu::kVoicesPerChip) + kControlRegister[v % emu::kVoicesPerChip];
+        frame.gateSet[static_cast<std::size_t>(v)] = m.gateSet[flag];
+        frame.gateCleared[static_cast<std::size_t>(v)] = m.gateCleared[flag];
     }
 }
 
 void trackGates(emu::C64& m, FrameSnapshot& frame, NoteTracker& tracker) {
-    for (int v = 0; v < 3; ++v) {
+    for (int v = 0; v < m.sidVoices(); ++v) {
         emu::SidVoice& voice = m.voices[v];
-        voice.gateSet = frame.gateSet[v];
-        voice.gateCleared = frame.gateCleared[v];
-        trackGate(voice, v, frame.sidRegisters[kControlRegister[v]], frame, tracker);
+        voice.gateSet = frame.gateSet[static_cast<std::size_t>(v)];
+        voice.gateCleared = frame.gateCleared[static_cast<std::size_t>(v)];
+        trackGate(voice, v, frame.sidRegisters[voiceRegister(v, 4)], frame, tracker);
     }
 }
 

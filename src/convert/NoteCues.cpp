@@ -15,7 +15,7 @@ namespace notecast {
 
 namespace {
 
-constexpr int kVoices = emu::kVoiceCount;
+constexpr int kMaxVoices = emu::kMaxVoices;
 constexpr double kHoldSpread = 0.3;  // semitones
 constexpr double kMoveStep = 1.0;    // semitones
 constexpr double kNearLimit = 0.01;  // semitones
@@ -54,11 +54,15 @@ double semitones(std::uint32_t frequency) { return 12.0 * std::log2(static_cast<
 class CueFinder {
 public:
     CueFinder(const std::deque<FrameSnapshot>& frames, const WriterSettings& settings)
-        : frames_(frames), settings_(settings), range_(settings.bendRangeInUse()), cues_(frames.size()) {}
+        : frames_(frames),
+          settings_(settings),
+          range_(settings.bendRangeInUse()),
+          voiceCount_(settings.voices()),
+          cues_(frames.size()) {}
 
     std::vector<FrameCues> run() {
         fillVoices();
-        for (int v = 0; v < kVoices; ++v) findNotes(v);
+        for (int v = 0; v < voiceCount_; ++v) findNotes(v);
         assignDrumKeys();
         return std::move(cues_);
     }
@@ -79,24 +83,23 @@ private:
     // The voices as the writer will see them, and where gates start.
     void fillVoices() {
         const std::size_t n = frames_.size();
-        for (int v = 0; v < kVoices; ++v) {
+        for (int v = 0; v < voiceCount_; ++v) {
             voices_[v].assign(n, NoteFrame{});
             gateStarts_[v].assign(n, 0);
             pitches_[v].assign(n, Pitch{});
         }
-        std::uint8_t previous[kVoices] = {};
+        std::uint8_t previous[kMaxVoices] = {};
         for (std::size_t i = 0; i < n; ++i) {
             const FrameSnapshot& f = frames_[i];
-            emu::SidVoice sync[kVoices];
-            for (int v = 0; v < kVoices; ++v) {
-                const int base = 7 * v;
-                sync[v].frequencyRegister = f.sidRegisters[static_cast<std::size_t>(base)] |
-                                            (f.sidRegisters[static_cast<std::size_t>(base) + 1] << 8);
-                sync[v].control = f.sidRegisters[static_cast<std::size_t>(kControlRegister[v])];
+            emu::SidVoice sync[kMaxVoices];
+            for (int v = 0; v < voiceCount_; ++v) {
+                sync[v].frequencyRegister = f.sidRegisters[voiceRegister(v, 0)] | (f.sidRegisters[voiceRegister(v, 1)] << 8);
+                sync[v].control = f.sidRegisters[voiceRegister(v, 4)];
             }
-            applySync(sync);
+            for (int c = 0; c < voiceCount_ / emu::kVoicesPerChip; ++c)
+                applySync(std::span<emu::SidVoice, 3>(sync + emu::kVoicesPerChip * c, emu::kVoicesPerChip));
             const std::uint64_t time = std::uint64_t{f.seconds} * 1'000'000 + f.microseconds;
-            for (int v = 0; v < kVoices; ++v) {
+            for (int v = 0; v < voiceCount_; ++v) {
                 const std::uint8_t control = sync[v].control;
                 const NoteFrame frame{time, sync[v].frequencyRegister, control};
                 voices_[v][i] = frame;
@@ -137,9 +140,7 @@ private:
             const std::uint64_t gateUs =
                 (gateEnd < vf.size() ? vf[gateEnd].timeUs : vf.back().timeUs) - vf[start].timeUs;
             const FrameSnapshot& f = frames_[start];
-            const std::uint32_t ms =
-                soundMs(f.sidRegisters[static_cast<std::size_t>(7 * v + 5)],
-                        f.sidRegisters[static_cast<std::size_t>(7 * v + 6)], gateUs);
+            const std::uint32_t ms = soundMs(f.sidRegisters[voiceRegister(v, 5)], f.sidRegisters[voiceRegister(v, 6)], gateUs);
             const DrumVerdict verdict =
                 classifyDrum(std::span<const NoteFrame>(vf.data() + start, windowEnd - start), ms);
             if (verdict.sound != DrumSound::None) {
@@ -277,10 +278,11 @@ private:
     const std::deque<FrameSnapshot>& frames_;
     const WriterSettings& settings_;
     const std::int32_t range_;
+    const int voiceCount_;
     std::vector<FrameCues> cues_;
-    std::array<std::vector<NoteFrame>, kVoices> voices_;
-    std::array<std::vector<std::uint8_t>, kVoices> gateStarts_;
-    std::array<std::vector<Pitch>, kVoices> pitches_;
+    std::array<std::vector<NoteFrame>, kMaxVoices> voices_;
+    std::array<std::vector<std::uint8_t>, kMaxVoices> gateStarts_;
+    std::array<std::vector<Pitch>, kMaxVoices> pitches_;
     std::vector<DrumHit> drumHits_;
     NoteTable table_;
 };

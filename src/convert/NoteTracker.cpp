@@ -30,7 +30,7 @@ void NoteTracker::reset() {
 }
 
 void NoteTracker::addWaveform(int voice, std::uint8_t control) {
-    if (voice < 0 || voice > 2) return;
+    if (voice < 0 || voice >= emu::kMaxVoices) return;
     // Gate and test bits say nothing about the sound of the note.
     const std::uint8_t w = control & 0xF6;
     NoteCapture& n = notes_[voice];
@@ -40,7 +40,7 @@ void NoteTracker::addWaveform(int voice, std::uint8_t control) {
 }
 
 void NoteTracker::startNote(int voice, FrameSnapshot& start) {
-    if (voice < 0 || voice > 2) return;
+    if (voice < 0 || voice >= emu::kMaxVoices) return;
     endNote(voice);
     NoteCapture& n = notes_[voice];
     n.active = true;
@@ -49,7 +49,7 @@ void NoteTracker::startNote(int voice, FrameSnapshot& start) {
 }
 
 void NoteTracker::endNote(int voice) {
-    if (voice < 0 || voice > 2) return;
+    if (voice < 0 || voice >= emu::kMaxVoices) return;
     NoteCapture& n = notes_[voice];
     if (!n.active) return;
     n.active = false;

@@ -8,6 +8,7 @@
 #include "emu/VicRaster.h"
 
 #include <cstdint>
+#include <span>
 
 namespace notecast::emu {
 
@@ -99,13 +100,24 @@ struct C64 {
     // A data read or write of the CPU, as the memory mode maps it.
     std::uint8_t read(std::uint16_t address) { return readData(*this, address); }
     void write(std::uint16_t address, std::uint8_t value) { writeData(*this, address, value); }
-    // The SID window ($D400-$D7FF) and the further chips' registers.
+    // The SID chips: a read or write of the SID window ($D400-$D7FF) or of
+    // a further chip's 32 bytes. A further chip's range belongs to it; the
+    // rest of the window reaches the first chip through its mirrors.
     std::uint8_t readSid(std::uint16_t address) const;
     void writeSid(std::uint16_t address, std::uint8_t value);
-    // Further SID chips at these bases (0: none); their registers are kept
-    // apart from the first chip's mirrors.
+    // Places further SID chips at these bases (0: none; a third needs a
+    // second), each with its registers cleared.
     void placeExtraSids(std::uint16_t second, std::uint16_t third);
-    bool inExtraSid(std::uint16_t address) const;
+    // The further chip (0 or 1) whose range holds the address, or -1.
+    int extraSidAt(std::uint16_t address) const {
+        const auto base = static_cast<std::uint16_t>(address & 0xFFE0u);
+        if (extraSids[0].base == 0) return -1;
+        if (base == extraSids[0].base) return 0;
+        return base == extraSids[1].base ? 1 : -1;
+    }
+    bool inExtraSid(std::uint16_t address) const { return extraSidAt(address) >= 0; }
+    // The voices the tune's chips have: 3, 6 or 9.
+    int sidVoices() const { return kVoicesPerChip * sidChips; }
 
     // --- timing (Timing.cpp) ---
     void setupTiming(Clock clock, int speed, std::uint32_t frequency);
@@ -120,9 +132,13 @@ struct C64 {
     std::uint8_t sampleLevel() const;
 
     // --- SID voice records ---
-    // Links the voices into their ring and resets them onto the envelope
-    // tables of this machine.
-    void resetVoices() { emu::resetVoices(voices, envelope); }
+    // Links each chip's voices into their ring and resets them onto the
+    // envelope tables of this machine.
+    void resetVoices() {
+        for (int c = 0; c < kMaxSidChips; ++c)
+            emu::resetVoices(std::span<SidVoice, kVoicesPerChip>(voices + kVoicesPerChip * c, kVoicesPerChip),
+                             envelope);
+    }
 
     // --- CPU (Cpu.cpp) ---
     // Runs a routine until it returns or the instruction budget is spent.
@@ -203,13 +219,26 @@ struct C64 {
     ReadHandler readData = nullptr;
     WriteHandler writeData = nullptr;
     RomTargetTest romTarget = nullptr;
+    // The first SID chip: its registers are the I/O image's $D400-$D41C
+    // (plus the sample-channel registers at $1D-$1F of every mirror), the
+    // data bus holds the last byte written to it, voice 3's oscillator and
+    // envelope read as osc3 and env3.
     std::uint8_t lastSidWrite = 0;
-    std::uint16_t extraSidBase[2] = {0, 0};
-    std::uint8_t extraSid[2][32] = {};
     std::uint8_t osc3 = 0, env3 = 0;
+    // Further chips, in header order (base 0: none).
+    struct ExtraSid {
+        std::uint16_t base = 0;
+        std::uint8_t registers[32] = {};
+        std::uint8_t lastWrite = 0;
+        std::uint8_t osc3 = 0, env3 = 0;
+    };
+    ExtraSid extraSids[kMaxSidChips - 1];
+    int sidChips = 1;
     std::uint32_t random = 0;
-    bool gateSet[32] = {};
-    bool gateCleared[32] = {};
+    // Control writes with the gate bit set / clear since the flags were
+    // last cleared, by chip and register: chip c's register r at 32c + r.
+    bool gateSet[32 * kMaxSidChips] = {};
+    bool gateCleared[32 * kMaxSidChips] = {};
     std::uint8_t playBank = 7;
     Timing timing;
     CpuRegisters cpu;
@@ -217,7 +246,7 @@ struct C64 {
     // run, so it costs the instruction loop nothing.
     std::uint64_t instructionsExecuted = 0;
     EnvelopeTables envelope;
-    SidVoice voices[3];
+    SidVoice voices[kMaxVoices];
     std::uint16_t sampleEvent = 0;  // period of the sample being played, 0 = none
     bool sampleEventReported = false;
     SampleChannel sampleChannels[2];

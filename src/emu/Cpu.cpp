@@ -53,7 +53,7 @@ RunResult C64::runRoutine(std::uint16_t start, std::uint8_t bank, std::uint8_t a
     r.sp = 0x01FF;
     r.sr = 0x20;
     r.stackInRange = true;
-    for (int i = 0; i < 32; ++i) {
+    for (int i = 0; i < 32 * m.sidChips; ++i) {
         m.gateSet[i] = false;
         m.gateCleared[i] = false;
     }

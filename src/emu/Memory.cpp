@@ -11,7 +11,14 @@ constexpr std::uint16_t kSidStart = 0xD400;
 constexpr std::uint16_t kSidEnd = 0xD800;   // exclusive
 constexpr std::uint16_t kIoEnd = 0xE000;    // exclusive
 
+constexpr std::uint16_t kExtraSidStart = 0xDE00;  // further chips may also sit in $DE00-$DFFF
+
 bool inSidWindow(std::uint16_t address) { return address >= kSidStart && address < kSidEnd; }
+
+// A further chip outside the SID window; asked only for I/O addresses.
+bool inHighExtraSid(const C64& m, std::uint16_t address) {
+    return address >= kExtraSidStart && m.inExtraSid(address);
+}
 
 // Raster line and CIA timer reads must change from read to read, or tunes
 // that wait on them would never leave their loops.
@@ -23,7 +30,7 @@ std::uint8_t nextRandom(C64& m) {
 std::uint8_t ioRead(C64& m, std::uint16_t address) {
     if (address == 0xD011 || address == 0xD012 || address == 0xDC04 || address == 0xDC05)
         return nextRandom(m);
-    if (inSidWindow(address)) return m.readSid(address);
+    if (inSidWindow(address) || inHighExtraSid(m, address)) return m.readSid(address);
     return m.io[address];
 }
 
@@ -48,18 +55,24 @@ void ioAwareWrite(C64& m, std::uint16_t address, std::uint8_t value) {
     if (address < kIoStart || address >= kIoEnd || !m.ioVisible) {
         m.ram[address] = value;
         if (address == 1) m.updateBankFlags();
-    } else if (inSidWindow(address)) {
+    } else if (inSidWindow(address) || inHighExtraSid(m, address)) {
         sidWrite(m, address, value);
     } else {
         m.io[address] = value;
     }
 }
 
+// RAM everywhere: the first chip's registers are the RAM at $D400-$D41C, and
+// a further chip's are the RAM in its range, so that reads see them.
 void flatWrite(C64& m, std::uint16_t address, std::uint8_t value) {
-    if (inSidWindow(address))
+    if (m.inExtraSid(address)) {
         sidWrite(m, address, value);
-    else
         m.ram[address] = value;
+    } else if (inSidWindow(address)) {
+        sidWrite(m, address, value);
+    } else {
+        m.ram[address] = value;
+    }
 }
 
 bool romTargetBanked(const C64& m, std::uint16_t target) {
@@ -82,6 +95,10 @@ void put16(std::uint8_t* image, std::uint16_t address, std::uint16_t value) {
 
 std::uint8_t C64::readSid(std::uint16_t address) const {
     const unsigned r = address & 0x1Fu;
+    if (const int k = extraSidAt(address); k >= 0) {
+        const ExtraSid& chip = extraSids[k];
+        return r == 0x1B ? chip.osc3 : r == 0x1C ? chip.env3 : chip.lastWrite;
+    }
     if (r >= 0x1D) return io[address];
     if (r == 0x1B) return osc3;
     if (r == 0x1C) return env3;
@@ -90,21 +107,27 @@ std::uint8_t C64::readSid(std::uint16_t address) const {
     return lastSidWrite;
 }
 
-// Registers $1D-$1F of every 32-byte mirror are the sample-channel registers,
-// each at its own address; the real SID registers fold onto $D400-$D41C.
-// A further chip's 32 bytes are its own (kept apart until the conversion
-// follows more than one chip).
+// Registers $1D-$1F of every 32-byte mirror of the first chip are the
+// sample-channel registers, each at its own address; the real SID registers
+// fold onto $D400-$D41C. A further chip's 32 bytes are its own, $1D-$1F
+// included (unused SID registers there), whichever mirror of the first chip
+// they would otherwise be.
 void C64::writeSid(std::uint16_t address, std::uint8_t value) {
-    lastSidWrite = value;
-    if (extraSidBase[0] != 0) {
-        for (int k = 0; k < 2; ++k) {
-            if ((address & 0xFFE0u) == extraSidBase[k]) {
-                extraSid[k][address & 0x1Fu] = value;
-                return;
-            }
-        }
-    }
     const unsigned r = address & 0x1Fu;
+    if (const int k = extraSidAt(address); k >= 0) {
+        ExtraSid& chip = extraSids[k];
+        chip.lastWrite = value;
+        chip.registers[r] = value;
+        if (r < 0x1D) {
+            const unsigned flag = 32u * static_cast<unsigned>(k + 1) + r;
+            if (value & 1u)
+                gateSet[flag] = true;
+            else
+                gateCleared[flag] = true;
+        }
+        return;
+    }
+    lastSidWrite = value;
     if (r >= 0x1D) {
         io[address] = value;
         return;
@@ -116,16 +139,11 @@ void C64::writeSid(std::uint16_t address, std::uint8_t value) {
         gateCleared[r] = true;
 }
 
-bool C64::inExtraSid(std::uint16_t address) const {
-    const auto base = static_cast<std::uint16_t>(address & 0xFFE0u);
-    return extraSidBase[0] != 0 && (base == extraSidBase[0] || base == extraSidBase[1]);
-}
-
 void C64::placeExtraSids(std::uint16_t second, std::uint16_t third) {
-    extraSidBase[0] = second;
-    extraSidBase[1] = second != 0 ? third : 0;
-    for (auto& chip : extraSid)
-        for (std::uint8_t& r : chip) r = 0;
+    for (ExtraSid& chip : extraSids) chip = ExtraSid{};
+    extraSids[0].base = static_cast<std::uint16_t>(second & 0xFFE0u);
+    extraSids[1].base = second != 0 ? static_cast<std::uint16_t>(third & 0xFFE0u) : 0;
+    sidChips = 1 + (extraSids[0].base != 0) + (extraSids[1].base != 0);
 }
 
 void C64::installMemoryMode(MemoryMode mode) {
