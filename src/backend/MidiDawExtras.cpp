@@ -73,20 +73,19 @@ void MidiFileWriter::startDrum(const emu::SidVoice& voice, int v, std::uint8_t k
         setupChannels();
     }
     noteOn(kDrumChannel, key - kNoteOffset, kDrumVelocity, v, 0);
-    beginDynamics(voice, v);
+    beginDynamics(voice, vs);
     if (gateStart && settings_.tempoFromAllChannels)
         onsets_.push_back({timebase_.currentTime(), kDrumChannel});
 }
 
-void MidiFileWriter::beginDynamics(const emu::SidVoice& voice, int v) {
-    VoiceState& vs = voices_[static_cast<std::size_t>(v)];
+void MidiFileWriter::beginDynamics(const emu::SidVoice& voice, VoiceState& vs) {
     // With the envelope emulation the level at the start is what the last
     // note left: peak and held level are measured in the frames that
     // follow. Without it the sustain register says what is held.
     const bool emulated = settings_.envelopeEmulation;
     vs.peakLevel = emulated ? 0 : voice.envLevel;
     vs.heldLevel = emulated ? 0 : static_cast<std::uint8_t>(0x11 * (voice.sustainRelease >> 4));
-    vs.loudestVolume = static_cast<std::uint8_t>(volumes_[static_cast<std::size_t>(v / emu::kVoicesPerChip)]);
+    vs.loudestVolume = static_cast<std::uint8_t>(volumes_[vs.chip]);
     vs.pulseLoudness = 1.0f;
     vs.toneHeard = false;
     hearTone(voice, vs);
@@ -98,11 +97,9 @@ void MidiFileWriter::hearTone(const emu::SidVoice& voice, VoiceState& vs) {
     if ((voice.control & kPulseBit) != 0) vs.pulseLoudness = pulseLoudness(voice.pulseWidth);
 }
 
-void MidiFileWriter::followDynamics(const emu::SidVoice& voice, int v) {
-    VoiceState& vs = voices_[static_cast<std::size_t>(v)];
+void MidiFileWriter::followDynamics(const emu::SidVoice& voice, VoiceState& vs) {
     if (!settings_.envelopeVelocity || vs.openNote == kNone) return;
-    const int volume = volumes_[static_cast<std::size_t>(v / emu::kVoicesPerChip)];
-    vs.loudestVolume = std::max(vs.loudestVolume, static_cast<std::uint8_t>(volume));
+    vs.loudestVolume = std::max(vs.loudestVolume, static_cast<std::uint8_t>(volumes_[vs.chip]));
     hearTone(voice, vs);
     if (!settings_.envelopeEmulation) return;
     vs.peakLevel = std::max(vs.peakLevel, voice.envLevel);

@@ -117,6 +117,7 @@ private:
         std::uint8_t loudestVolume = 0;
         float pulseLoudness = 1.0f;     // of the pulse width the tone began with
         bool toneHeard = false;
+        std::uint8_t chip = 0;          // the SID chip the voice belongs to
     };
     struct ChannelState {
         std::uint32_t referenceFrequency = 0;
@@ -140,8 +141,8 @@ private:
     void restartNote(const emu::SidVoice& voice, int v);
     // The DAW options (MidiDawExtras.cpp).
     void startDrum(const emu::SidVoice& voice, int v, std::uint8_t key, bool gateStart);
-    void beginDynamics(const emu::SidVoice& voice, int v);
-    void followDynamics(const emu::SidVoice& voice, int v);
+    void beginDynamics(const emu::SidVoice& voice, VoiceState& vs);
+    void followDynamics(const emu::SidVoice& voice, VoiceState& vs);
     void hearTone(const emu::SidVoice& voice, VoiceState& vs);
     void settleVelocity(int v);
     void choosePrograms();

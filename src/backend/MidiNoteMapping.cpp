@@ -124,7 +124,7 @@ void MidiFileWriter::startNote(const emu::SidVoice& voice, int v) {
     emitBend(channel, bend);
     noteOn(channel, match.note, kVelocity, v, match.tableValue);
     if (click) vs.clickFrames = cue.tonalOffset;
-    beginDynamics(voice, v);
+    beginDynamics(voice, vs);
     if (gateStart && settings_.tempoFromAllChannels) onsets_.push_back({timebase_.currentTime(), channel});
     if (gatherSounds_)
         sounds_[static_cast<std::size_t>(channel)].noteStarted(v, vs.record, match.note + kNoteOffset,
@@ -159,7 +159,7 @@ void MidiFileWriter::voiceHeld(const emu::SidVoice& voice, int v) {
     }
     const NoteCue cue = std::exchange(vs.cue, NoteCue{});
     if (muted(v) || vs.instrument == -1 || vs.channel == -1) return;
-    followDynamics(voice, v);
+    followDynamics(voice, vs);
     if (vs.clickFrames > 0) {
         // The click is part of the note's start.
         --vs.clickFrames;
@@ -226,7 +226,7 @@ void MidiFileWriter::voiceEnvelope(const emu::SidVoice& voice, int v) {
     if (!validVoice(v) || muted(v)) return;
     VoiceState& vs = voices_[v];
     if (vs.instrument == -1 || vs.channel == -1) return;
-    followDynamics(voice, v);
+    followDynamics(voice, vs);
     // A click's frames may be silent: they belong to the note's start.
     if (vs.clickFrames > 0) return;
     if (voice.frequencyRegister == 0) {

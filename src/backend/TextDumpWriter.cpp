@@ -130,10 +130,11 @@ void TextDumpWriter::beginFrame() {
     }
     line_ += "  ";
     filtersShown_ = 0;
+    nextChipVoice_ = 3;
 }
 
 void TextDumpWriter::setFilter(int cutoff, int resonance, int routing, int mode) {
-    setChipFilter(0, cutoff, resonance, routing, mode);
+    filters_[0] = {cutoff, resonance, routing, mode};
 }
 
 void TextDumpWriter::setChipFilter(int chip, int cutoff, int resonance, int routing, int mode) {
@@ -144,7 +145,7 @@ void TextDumpWriter::setChipFilter(int chip, int cutoff, int resonance, int rout
 void TextDumpWriter::setInstrument(int, std::int32_t, const Instrument&) {}
 
 void TextDumpWriter::endFrame() {
-    reachVoice(3 * (chips_ - 1));
+    if (chips_ > 1) reachVoice(3 * (chips_ - 1));
     writeFilter(chips_ - 1);
     line_ += '\n';
     out_ << line_;
@@ -158,6 +159,7 @@ void TextDumpWriter::reachVoice(int v) {
         writeFilter(filtersShown_++);
         line_ += "  ";
     }
+    nextChipVoice_ = 3 * (filtersShown_ + 1);
 }
 
 void TextDumpWriter::writeFilter(int chip) {
@@ -177,7 +179,7 @@ void TextDumpWriter::writeFilter(int chip) {
 
 void TextDumpWriter::voiceGateOn(const emu::SidVoice& voice, int v) {
     if (!validVoice(v)) return;
-    reachVoice(v);
+    if (v >= nextChipVoice_) reachVoice(v);
     VoiceState& state = voices_[v];
     state.pitchBudget = settings_.pitchChangeNotes;
     if (voice.frequencyRegister != 0) {
@@ -200,7 +202,7 @@ void TextDumpWriter::voiceGateOn(const emu::SidVoice& voice, int v) {
 
 void TextDumpWriter::voiceHeld(const emu::SidVoice& voice, int v) {
     if (!validVoice(v)) return;
-    reachVoice(v);
+    if (v >= nextChipVoice_) reachVoice(v);
     VoiceState& state = voices_[v];
     if (state.pendingStart) {
         state.pendingStart = false;

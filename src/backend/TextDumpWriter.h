@@ -70,6 +70,7 @@ private:
     std::array<VoiceState, emu::kMaxVoices> voices_{};
     std::array<Filter, emu::kMaxSidChips> filters_{};
     int filtersShown_ = 0;  // filter columns on the line so far
+    int nextChipVoice_ = 3;  // the first voice after the next filter column
     std::string line_;
 };
 

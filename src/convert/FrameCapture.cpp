@@ -2,12 +2,14 @@
 
 #include "convert/SnapshotLayout.h"
 
+#include <cstring>
+
 namespace notecast {
 
 void trackGate(emu::SidVoice& voice, int v, std::uint8_t control, FrameSnapshot& frame,
                NoteTracker& tracker) {
     const std::uint8_t previous = voice.control;
-    frame.instrument[static_cast<std::size_t>(v)] = -1;
+    frame.setVoiceInstrument(v, -1);
     voice.control = control;
     const bool gate = control & 1;
     if (gate && !voice.gateCleared && (previous & 1)) {
@@ -19,26 +21,36 @@ void trackGate(emu::SidVoice& voice, int v, std::uint8_t control, FrameSnapshot&
 }
 
 void captureRegisters(const emu::C64& m, FrameSnapshot& frame) {
-    for (std::size_t i = 0; i < kChipRegisters; ++i) frame.sidRegisters[i] = m.io[kSidBase + i];
-    for (int c = 1; c < m.sidChips; ++c) {
-        const std::uint8_t* registers = m.extraSids[c - 1].registers;
-        for (std::size_t i = 0; i < kChipRegisters; ++i) frame.sidRegisters[chipRegister(c, 0) + i] = registers[i];
-    }
+    const std::uint8_t* const io = m.io;  // bytes stored below cannot move it
+    std::memcpy(frame.sidRegisters.data(), io + kSidBase, kChipRegisters);
     for (std::size_t i = 0; i < frame.sampleRegisters.size(); ++i)
-        frame.sampleRegisters[i] = m.io[kSampleRegisterAddresses[i]];
-    for (int v = 0; v < m.sidVoices(); ++v) {
-        const int flag = 32 * (v / emu::kVoicesPerChip) + kControlRegister[v % emu::kVoicesPerChip];
-        frame.gateSet[static_cast<std::size_t>(v)] = m.gateSet[flag];
-        frame.gateCleared[static_cast<std::size_t>(v)] = m.gateCleared[flag];
+        frame.sampleRegisters[i] = io[kSampleRegisterAddresses[i]];
+    for (int v = 0; v < emu::kVoicesPerChip; ++v) {
+        frame.gateSet[static_cast<std::size_t>(v)] = m.gateSet[kGateFlag[v]];
+        frame.gateCleared[static_cast<std::size_t>(v)] = m.gateCleared[kGateFlag[v]];
+    }
+    if (m.sidChips > 1) captureFurtherChips(m, frame);
+}
+
+void captureFurtherChips(const emu::C64& m, FrameSnapshot& frame) {
+    FurtherChips& further = frame.further.make();
+    for (int c = 1; c < m.sidChips; ++c)
+        std::memcpy(further.sidRegisters.data() + kChipRegisters * static_cast<std::size_t>(c - 1),
+                    m.extraSids[c - 1].registers, kChipRegisters);
+    for (int v = emu::kVoicesPerChip; v < m.sidVoices(); ++v) {
+        const auto k = static_cast<std::size_t>(v - emu::kVoicesPerChip);
+        further.gateSet[k] = m.gateSet[kGateFlag[v]];
+        further.gateCleared[k] = m.gateCleared[kGateFlag[v]];
     }
 }
 
 void trackGates(emu::C64& m, FrameSnapshot& frame, NoteTracker& tracker) {
-    for (int v = 0; v < m.sidVoices(); ++v) {
+    const int voices = m.sidVoices();
+    for (int v = 0; v < voices; ++v) {
         emu::SidVoice& voice = m.voices[v];
-        voice.gateSet = frame.gateSet[static_cast<std::size_t>(v)];
-        voice.gateCleared = frame.gateCleared[static_cast<std::size_t>(v)];
-        trackGate(voice, v, frame.sidRegisters[voiceRegister(v, 4)], frame, tracker);
+        voice.gateSet = frame.voiceGateSet(v);
+        voice.gateCleared = frame.voiceGateCleared(v);
+        trackGate(voice, v, frame.voiceRegister(v, 4), frame, tracker);
     }
 }
 

@@ -27,6 +27,8 @@ public:
     void step(const FrameSnapshot& frame, const FrameCues* cues = nullptr);
 
 private:
+    // One chip's registers, filter, volume and sync.
+    void replayChip(const FrameSnapshot& frame, int c);
     void updateVoice(emu::SidVoice& voice, int v, const FrameSnapshot& frame);
     void reportSample();
 

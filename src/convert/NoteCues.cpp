@@ -89,17 +89,18 @@ private:
             pitches_[v].assign(n, Pitch{});
         }
         std::uint8_t previous[kMaxVoices] = {};
+        emu::SidVoice sync[kMaxVoices];
+        const int count = std::min(voiceCount_, kMaxVoices);
         for (std::size_t i = 0; i < n; ++i) {
             const FrameSnapshot& f = frames_[i];
-            emu::SidVoice sync[kMaxVoices];
-            for (int v = 0; v < voiceCount_; ++v) {
-                sync[v].frequencyRegister = f.sidRegisters[voiceRegister(v, 0)] | (f.sidRegisters[voiceRegister(v, 1)] << 8);
-                sync[v].control = f.sidRegisters[voiceRegister(v, 4)];
+            for (int v = 0; v < count; ++v) {
+                sync[v].frequencyRegister = f.voiceRegister(v, 0) | (f.voiceRegister(v, 1) << 8);
+                sync[v].control = f.voiceRegister(v, 4);
             }
-            for (int c = 0; c < voiceCount_ / emu::kVoicesPerChip; ++c)
+            for (int c = 0; c < count / emu::kVoicesPerChip; ++c)
                 applySync(std::span<emu::SidVoice, 3>(sync + emu::kVoicesPerChip * c, emu::kVoicesPerChip));
             const std::uint64_t time = std::uint64_t{f.seconds} * 1'000'000 + f.microseconds;
-            for (int v = 0; v < voiceCount_; ++v) {
+            for (int v = 0; v < count; ++v) {
                 const std::uint8_t control = sync[v].control;
                 const NoteFrame frame{time, sync[v].frequencyRegister, control};
                 voices_[v][i] = frame;
@@ -107,7 +108,7 @@ private:
                 if (frame.gate() && frame.tonal())
                     pitches_[v][i] = Pitch{semitones(frame.frequency), table_.findNote(frame.frequency).note};
                 gateStarts_[v][i] = (control & 1) != 0 &&
-                                    (f.gateCleared[static_cast<std::size_t>(v)] != 0 || (previous[v] & 1) == 0);
+                                    (f.voiceGateCleared(v) != 0 || (previous[v] & 1) == 0);
                 previous[v] = control;
             }
         }
@@ -116,13 +117,13 @@ private:
     void findNotes(int v) {
         const std::size_t n = frames_.size();
         std::size_t start = 0;
-        while (start < n && frames_[start].instrument[static_cast<std::size_t>(v)] < 0) ++start;
+        while (start < n && frames_[start].voiceInstrument(v) < 0) ++start;
         while (start < n) {
             std::size_t end = start + 1;
             while (end < n && !gateStarts_[v][end]) ++end;
             note(v, start, end);
             start = end;
-            while (start < n && frames_[start].instrument[static_cast<std::size_t>(v)] < 0) ++start;
+            while (start < n && frames_[start].voiceInstrument(v) < 0) ++start;
         }
     }
 
@@ -140,13 +141,13 @@ private:
             const std::uint64_t gateUs =
                 (gateEnd < vf.size() ? vf[gateEnd].timeUs : vf.back().timeUs) - vf[start].timeUs;
             const FrameSnapshot& f = frames_[start];
-            const std::uint32_t ms = soundMs(f.sidRegisters[voiceRegister(v, 5)], f.sidRegisters[voiceRegister(v, 6)], gateUs);
+            const std::uint32_t ms = soundMs(f.voiceRegister(v, 5), f.voiceRegister(v, 6), gateUs);
             const DrumVerdict verdict =
                 classifyDrum(std::span<const NoteFrame>(vf.data() + start, windowEnd - start), ms);
             if (verdict.sound != DrumSound::None) {
                 cue.drumKey = verdict.tomKey;
                 if (verdict.sound != DrumSound::Tom)
-                    drumHits_.push_back({start, v, f.instrument[static_cast<std::size_t>(v)], verdict.sound});
+                    drumHits_.push_back({start, v, f.voiceInstrument(v), verdict.sound});
                 if (verdict.sweep) findTail(v, start, end);
                 return;
             }

@@ -68,7 +68,7 @@ void NoteTracker::endNote(int voice) {
         Instrument& inst = instruments_[static_cast<std::size_t>(id)];
         ++inst.useCount;
         inst.voices.insert(voice);
-        n.start->instrument[static_cast<std::size_t>(voice)] = id;
+        n.start->setVoiceInstrument(voice, id);
     } else {
         Instrument inst;
         inst.id = static_cast<std::int32_t>(instruments_.size());
@@ -84,7 +84,7 @@ void NoteTracker::endNote(int voice) {
         inst.length = static_cast<std::uint32_t>(list.size());
         inst.waveforms = list;
         inst.voices = {voice};
-        n.start->instrument[static_cast<std::size_t>(voice)] = inst.id;
+        n.start->setVoiceInstrument(voice, inst.id);
         instruments_.push_back(std::move(inst));
     }
     n.waveforms.clear();

@@ -116,6 +116,9 @@ struct C64 {
         return base == extraSids[1].base ? 1 : -1;
     }
     bool inExtraSid(std::uint16_t address) const { return extraSidAt(address) >= 0; }
+    // Only for an address inside a further chip.
+    [[gnu::noinline]] std::uint8_t readExtraSid(std::uint16_t address) const;
+    [[gnu::noinline]] void writeExtraSid(std::uint16_t address, std::uint8_t value);
     // The voices the tune's chips have: 3, 6 or 9.
     int sidVoices() const { return kVoicesPerChip * sidChips; }
 

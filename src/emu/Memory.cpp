@@ -94,11 +94,8 @@ void put16(std::uint8_t* image, std::uint16_t address, std::uint16_t value) {
 } // namespace
 
 std::uint8_t C64::readSid(std::uint16_t address) const {
+    if (extraSids[0].base != 0 && inExtraSid(address)) return readExtraSid(address);
     const unsigned r = address & 0x1Fu;
-    if (const int k = extraSidAt(address); k >= 0) {
-        const ExtraSid& chip = extraSids[k];
-        return r == 0x1B ? chip.osc3 : r == 0x1C ? chip.env3 : chip.lastWrite;
-    }
     if (r >= 0x1D) return io[address];
     if (r == 0x1B) return osc3;
     if (r == 0x1C) return env3;
@@ -113,21 +110,12 @@ std::uint8_t C64::readSid(std::uint16_t address) const {
 // included (unused SID registers there), whichever mirror of the first chip
 // they would otherwise be.
 void C64::writeSid(std::uint16_t address, std::uint8_t value) {
-    const unsigned r = address & 0x1Fu;
-    if (const int k = extraSidAt(address); k >= 0) {
-        ExtraSid& chip = extraSids[k];
-        chip.lastWrite = value;
-        chip.registers[r] = value;
-        if (r < 0x1D) {
-            const unsigned flag = 32u * static_cast<unsigned>(k + 1) + r;
-            if (value & 1u)
-                gateSet[flag] = true;
-            else
-                gateCleared[flag] = true;
-        }
+    if (extraSids[0].base != 0 && inExtraSid(address)) {
+        writeExtraSid(address, value);
         return;
     }
     lastSidWrite = value;
+    const unsigned r = address & 0x1Fu;
     if (r >= 0x1D) {
         io[address] = value;
         return;
@@ -137,6 +125,28 @@ void C64::writeSid(std::uint16_t address, std::uint8_t value) {
         gateSet[r] = true;
     else
         gateCleared[r] = true;
+}
+
+// The further chips are kept out of the first chip's path, which every
+// ordinary tune takes.
+std::uint8_t C64::readExtraSid(std::uint16_t address) const {
+    const ExtraSid& chip = extraSids[extraSidAt(address)];
+    const unsigned r = address & 0x1Fu;
+    return r == 0x1B ? chip.osc3 : r == 0x1C ? chip.env3 : chip.lastWrite;
+}
+
+void C64::writeExtraSid(std::uint16_t address, std::uint8_t value) {
+    const int k = extraSidAt(address);
+    ExtraSid& chip = extraSids[k];
+    const unsigned r = address & 0x1Fu;
+    chip.lastWrite = value;
+    chip.registers[r] = value;
+    if (r >= 0x1D) return;
+    const unsigned flag = 32u * static_cast<unsigned>(k + 1) + r;
+    if (value & 1u)
+        gateSet[flag] = true;
+    else
+        gateCleared[flag] = true;
 }
 
 void C64::placeExtraSids(std::uint16_t second, std::uint16_t third) {
