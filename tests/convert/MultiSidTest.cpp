@@ -39,14 +39,16 @@ const Bytes kPlay = {0xA9, 0x1D, 0x8D, 0x41, 0xD4, 0xA9, 0x0E, 0x8D, 0x21, 0xD4,
                      0xA9, 0x23, 0x8D, 0x2B, 0xD4, 0xA9, 0x41, 0x8D, 0x44, 0xD4,
                      0xA9, 0x01, 0x8D, 0x37, 0xD4, 0xA9, 0x1F, 0x8D, 0x38, 0xD4, 0x60};
 
-// PSID v3: init $1000 (RTS), play $1003.
-Bytes playRoutineTune() {
+// PSID v3: init $1000 (RTS), play $1003; as v4, with a third chip at $D500
+// that the tune never writes.
+Bytes playRoutineTune(bool third = false) {
     test::PsidBuilder psid;
-    psid.version = 3;
+    psid.version = third ? 4 : 3;
     psid.code = {0x60, 0xEA, 0xEA};
     psid.code.insert(psid.code.end(), kPlay.begin(), kPlay.end());
     Bytes file = psid.build();
     file[0x7A] = 0x42;
+    file[0x7B] = third ? 0x50 : 0x00;
     return file;
 }
 
@@ -114,24 +116,35 @@ protected:
 TEST_F(MultiSidTest, SecondChipVoicesAndFilterGetTheirOwnColumnsInBothRunModels) {
     settings.outputMode = OutputMode::Text;
     settings.playSeconds = 1;
-    for (const auto& [name, file] : {std::pair{"play routine", playRoutineTune()}, std::pair{"interrupts", interruptTune()}}) {
-        SCOPED_TRACE(name);
+    struct Case {
+        const char* name;
+        Bytes file;
+        int chips;
+    };
+    for (const Case& c : {Case{"play routine", playRoutineTune(), 2}, Case{"interrupts", interruptTune(), 2},
+                          Case{"silent third chip", playRoutineTune(true), 3}}) {
+        const Bytes& file = c.file;
+        SCOPED_TRACE(c.name);
         const fs::path out = dir / "two.txt";
         ASSERT_TRUE(convert(file, out));
         const std::vector<std::string> all = lines(out);
         ASSERT_GT(all.size(), 20u);
-        EXPECT_EQ(all[14], "          Voice 1                     Voice 2                     Voice 3"
-                           "                                    Voice 4                     Voice 5                     Voice 6");
-        EXPECT_EQ(all[15], "Time      Note  Freq  PW  WF ADSR VL  Note  Freq  PW  WF ADSR VL  Note  Freq  PW  WF ADSR VL  Filter"
-                           "         Note  Freq  PW  WF ADSR VL  Note  Freq  PW  WF ADSR VL  Note  Freq  PW  WF ADSR VL  Filter");
+        // The heads of the first two chips' columns (a third one's follow).
+        const std::string voices = "          Voice 1                     Voice 2                     Voice 3"
+                                   "                                    Voice 4                     Voice 5                     Voice 6";
+        const std::string names =
+            "Time      Note  Freq  PW  WF ADSR VL  Note  Freq  PW  WF ADSR VL  Note  Freq  PW  WF ADSR VL  Filter"
+            "         Note  Freq  PW  WF ADSR VL  Note  Freq  PW  WF ADSR VL  Note  Freq  PW  WF ADSR VL  Filter";
+        EXPECT_EQ(all[14].substr(0, voices.size()), voices);
+        EXPECT_EQ(all[15].substr(0, names.size()), names);
         std::size_t width = 0;
         const std::vector<std::string> frames = frameLines(out, width);
-        EXPECT_EQ(width, 207u);
+        EXPECT_EQ(width, 108u + 99u * static_cast<unsigned>(c.chips - 1));
         const auto start = std::find_if(frames.begin(), frames.end(),
                                         [](const std::string& l) { return l.size() > 10 && l[10] == '>'; });
         ASSERT_NE(start, frames.end());
         const std::string& line = *start;
-        ASSERT_EQ(line.size(), 206u) << line;
+        ASSERT_EQ(line.size(), width - 1) << line;
         // The notes start in the same frame: through $D444 on voice 1, $D424
         // on voice 4, and voice 5 at voice 4's pitch.
         EXPECT_EQ(line.substr(voiceColumn(0), 28), ">A-4<  436 2048 40 09a0 --  ");
@@ -139,7 +152,10 @@ TEST_F(MultiSidTest, SecondChipVoicesAndFilterGetTheirOwnColumnsInBothRunModels)
         EXPECT_EQ(line.substr(voiceColumn(4), 28), ">G#3<  210    0 22 0000 --  ");
         for (int v : {1, 2, 5}) EXPECT_EQ(line.substr(voiceColumn(v), 4), " ---") << "voice " << v + 1;
         EXPECT_EQ(line.substr(filterColumn(0), 15), "___ ___   0 0  ");
-        EXPECT_EQ(line.substr(filterColumn(1)), "L__ 4__   0 0");
+        EXPECT_EQ(line.substr(filterColumn(1), 13), "L__ 4__   0 0");
+        // A declared chip the tune never writes has silent voices throughout.
+        for (int v = 6; v < 3 * c.chips; ++v)
+            for (const std::string& l : frames) ASSERT_EQ(l.substr(voiceColumn(v), 28), " ---     0    0 00 0000 --  ") << l;
     }
 }
 
