@@ -54,7 +54,8 @@ MidiFileWriter::MidiFileWriter(const WriterSettings& settings, const ChannelMap&
       gatherSounds_(settings.generalMidiSounds || settings.trackPerChannel) {
     if (settings_.autoTempo) settings_.tempoBpm = static_cast<float>(kProvisionalBpm);
     programEvents_.fill(kNone);
-    for (int v = 0; v < emu::kMaxVoices; ++v) voices_[static_cast<std::size_t>(v)].chip = static_cast<std::uint8_t>(v / emu::kVoicesPerChip);
+    for (int v = 0; v < emu::kMaxVoices; ++v)
+        voices_[static_cast<std::size_t>(v)].chip = static_cast<std::uint8_t>(v / emu::kVoicesPerChip);
 }
 
 bool MidiFileWriter::open(const std::string& fileName, const std::string& title) {

@@ -64,7 +64,8 @@ void FrameReplay::step(const FrameSnapshot& frame, const FrameCues* cues) {
 
     std::uint8_t* const io = m.io;  // bytes stored below cannot move it
     std::memcpy(io + kSidBase, frame.sidRegisters.data(), kChipRegisters);
-    for (std::size_t i = 0; i < frame.sampleRegisters.size(); ++i) io[kSampleRegisterAddresses[i]] = frame.sampleRegisters[i];
+    for (std::size_t i = 0; i < frame.sampleRegisters.size(); ++i)
+        io[kSampleRegisterAddresses[i]] = frame.sampleRegisters[i];
     for (int c = 0; c < chips_; ++c) replayChip(frame, c);
 
     for (int v = 0; v < voiceCount; ++v) {

@@ -96,8 +96,8 @@ Bytes randomCode(Rng& rng, std::uint16_t origin, std::size_t length) {
         const auto sampleReg = static_cast<std::uint8_t>(0x1D + rng.below(3) + 0x20 * rng.below(4));  // and mirrors
         switch (rng.below(12)) {
         case 0:
-            append(code, {0xA9, rng.byte(), 0x8D, std::uint8_t((rng.chance(2) ? voiceReg : sampleReg) + 0x20 * rng.below(2)),
-                          rng.pick(kSidPages)});
+            append(code, {0xA9, rng.byte(), 0x8D,
+                          std::uint8_t((rng.chance(2) ? voiceReg : sampleReg) + 0x20 * rng.below(2)), rng.pick(kSidPages)});
             break;
         case 1:  // CIA 1 timer A, long enough that a run that loops stays short
             append(code, {0xA9, rng.byte(), 0x8D, 0x04, 0xDC,

@@ -83,7 +83,9 @@ std::vector<std::string> lines(const fs::path& path) {
 }
 
 // Where voice v's group and chip c's filter column begin on a line.
-std::size_t voiceColumn(int v) { return 10 + 99 * static_cast<std::size_t>(v / 3) + 28 * static_cast<std::size_t>(v % 3); }
+std::size_t voiceColumn(int v) {
+    return 10 + 99 * static_cast<std::size_t>(v / 3) + 28 * static_cast<std::size_t>(v % 3);
+}
 std::size_t filterColumn(int chip) { return 94 + 99 * static_cast<std::size_t>(chip); }
 
 class MultiSidTest : public ::testing::Test {
@@ -105,8 +107,9 @@ protected:
     // The frame lines of a text table, after the rule under the column heads.
     std::vector<std::string> frameLines(const fs::path& out, std::size_t& ruleWidth) {
         std::vector<std::string> all = lines(out);
-        const auto rule = std::find_if(all.begin(), all.end(),
-                                       [](const std::string& l) { return !l.empty() && l.find_first_not_of('=') == std::string::npos; });
+        const auto rule = std::find_if(all.begin(), all.end(), [](const std::string& l) {
+            return !l.empty() && l.find_first_not_of('=') == std::string::npos;
+        });
         if (rule == all.end()) return {};
         ruleWidth = rule->size();
         return std::vector<std::string>(rule + 1, all.end());
@@ -155,7 +158,8 @@ TEST_F(MultiSidTest, SecondChipVoicesAndFilterGetTheirOwnColumnsInBothRunModels)
         EXPECT_EQ(line.substr(filterColumn(1), 13), "L__ 4__   0 0");
         // A declared chip the tune never writes has silent voices throughout.
         for (int v = 6; v < 3 * c.chips; ++v)
-            for (const std::string& l : frames) ASSERT_EQ(l.substr(voiceColumn(v), 28), " ---     0    0 00 0000 --  ") << l;
+            for (const std::string& l : frames)
+                ASSERT_EQ(l.substr(voiceColumn(v), 28), " ---     0    0 00 0000 --  ") << l;
     }
 }
 

@@ -114,7 +114,8 @@ TEST(Options, SongNumberAndMuteWords) {
     using Voices = std::array<bool, 9>;
     EXPECT_EQ(Arguments({"-m13"}).settings().muteVoice, (Voices{true, false, true}));
     EXPECT_EQ(Arguments({"-m4x2"}).settings().muteVoice, (Voices{false, true, false, true}));
-    EXPECT_EQ(Arguments({"-m059"}).settings().muteVoice, (Voices{false, false, false, false, true, false, false, false, true}));
+    EXPECT_EQ(Arguments({"-m059"}).settings().muteVoice,
+              (Voices{false, false, false, false, true, false, false, false, true}));
     EXPECT_EQ(Arguments({"-m", "-mx1"}).settings().muteVoice, Voices{});
 }
 
