@@ -92,8 +92,8 @@ struct C64 {
     // --- memory, I/O and bank switching (Memory.cpp) ---
     void installMemoryMode(MemoryMode mode);  // also the CPU's jump handlers
     void clearMemory();
-    // I/O defaults, KERNAL vectors and the bank register; the pseudo-random
-    // raster and timer reads start from `seed`.
+    // I/O defaults, KERNAL vectors and the bank register, one SID chip; the
+    // pseudo-random raster and timer reads start from `seed`.
     void resetIo(Clock clock, std::uint32_t seed);
     void updateBankFlags();                   // from RAM $0001
     std::uint8_t bankValueFor(std::uint16_t address) const;
@@ -159,8 +159,8 @@ struct C64 {
     // --- the whole machine, for tunes that need it (MachineBus.cpp,
     //     MachineRun.cpp) ---
     // Installs the machine's bus and our system code in the ROM image, and
-    // puts RAM, the I/O chips and the SID in the state a tune finds after
-    // the system has started; time 0.
+    // puts RAM, the I/O chips and the SID (one chip) in the state a tune
+    // finds after the system has started; time 0.
     void resetMachine(Clock clock);
     // Sets the CPU to enter `start` as a subroutine that returns to the
     // idle address, with A, X and Y = `song`, I and D clear.

@@ -224,6 +224,7 @@ void C64::resetIo(Clock clock, std::uint32_t seed) {
     std::memset(io + kSidStart, 0, 0x1D);
     lastSidWrite = 15;
     io[0xD418] = 15;
+    placeExtraSids(0, 0);  // the song's own are placed after its data
 }
 
 void C64::updateBankFlags() {
