@@ -105,6 +105,23 @@ struct C64 {
     // rest of the window reaches the first chip through its mirrors.
     std::uint8_t readSid(std::uint16_t address) const;
     void writeSid(std::uint16_t address, std::uint8_t value);
+    // A write to the first chip (the window outside any further chip).
+    // Registers $1D-$1F of each of its 32-byte mirrors are the
+    // sample-channel registers, each at its own address; the real SID
+    // registers fold onto $D400-$D41C.
+    void writeFirstSid(std::uint16_t address, std::uint8_t value) {
+        lastSidWrite = value;
+        const unsigned r = address & 0x1Fu;
+        if (r >= 0x1D) {
+            io[address] = value;
+            return;
+        }
+        io[address & 0xFC1Fu] = value;
+        if (value & 1u)
+            gateSet[r] = true;
+        else
+            gateCleared[r] = true;
+    }
     // Places further SID chips at these bases (0: none; a third needs a
     // second), each with its registers cleared.
     void placeExtraSids(std::uint16_t second, std::uint16_t third);

@@ -2,6 +2,9 @@
 
 #include "emu/CpuStep.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace notecast::emu {
 
 using Core = cpu::Core<cpu::CallModel>;
@@ -53,9 +56,13 @@ RunResult C64::runRoutine(std::uint16_t start, std::uint8_t bank, std::uint8_t a
     r.sp = 0x01FF;
     r.sr = 0x20;
     r.stackInRange = true;
-    for (int i = 0; i < 32 * m.sidChips; ++i) {
+    for (int i = 0; i < 32; ++i) {
         m.gateSet[i] = false;
         m.gateCleared[i] = false;
+    }
+    if (m.sidChips > 1) {
+        std::fill(std::begin(m.gateSet) + 32, std::end(m.gateSet), false);
+        std::fill(std::begin(m.gateCleared) + 32, std::end(m.gateCleared), false);
     }
     return execute(budget);
 }

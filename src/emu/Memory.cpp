@@ -15,9 +15,10 @@ constexpr std::uint16_t kExtraSidStart = 0xDE00;  // further chips may also sit 
 
 bool inSidWindow(std::uint16_t address) { return address >= kSidStart && address < kSidEnd; }
 
-// A further chip outside the SID window; asked only for I/O addresses.
-bool inHighExtraSid(const C64& m, std::uint16_t address) {
-    return address >= kExtraSidStart && m.inExtraSid(address);
+// $DE00-$DFFF, where a further chip may sit: kept out of the paths of the
+// SID window and the other chips, which every tune takes.
+[[gnu::noinline]] std::uint8_t highIoRead(C64& m, std::uint16_t address) {
+    return m.inExtraSid(address) ? m.readSid(address) : m.io[address];
 }
 
 // Raster line and CIA timer reads must change from read to read, or tunes
@@ -30,11 +31,11 @@ std::uint8_t nextRandom(C64& m) {
 std::uint8_t ioRead(C64& m, std::uint16_t address) {
     if (address == 0xD011 || address == 0xD012 || address == 0xDC04 || address == 0xDC05)
         return nextRandom(m);
-    if (inSidWindow(address) || inHighExtraSid(m, address)) return m.readSid(address);
+    if (inSidWindow(address)) return m.readSid(address);
+    if (address >= kExtraSidStart) return highIoRead(m, address);
     return m.io[address];
 }
 
-void sidWrite(C64& m, std::uint16_t address, std::uint8_t value) { m.writeSid(address, value); }
 
 std::uint8_t bankedRead(C64& m, std::uint16_t address) {
     if (address < 0xA000) return m.ram[address];
@@ -51,12 +52,26 @@ std::uint8_t transparentRead(C64& m, std::uint16_t address) {
 
 std::uint8_t flatRead(C64& m, std::uint16_t address) { return m.ram[address]; }
 
+// The write handlers come in two kinds: a tune for one SID chip gets those
+// that know only the first one, so that the further chips cost its writes
+// nothing; placeExtraSids installs the others for a tune that has them.
 void ioAwareWrite(C64& m, std::uint16_t address, std::uint8_t value) {
     if (address < kIoStart || address >= kIoEnd || !m.ioVisible) {
         m.ram[address] = value;
         if (address == 1) m.updateBankFlags();
-    } else if (inSidWindow(address) || inHighExtraSid(m, address)) {
-        sidWrite(m, address, value);
+    } else if (inSidWindow(address)) {
+        m.writeFirstSid(address, value);
+    } else {
+        m.io[address] = value;
+    }
+}
+
+void ioAwareWriteChips(C64& m, std::uint16_t address, std::uint8_t value) {
+    if (address < kIoStart || address >= kIoEnd || !m.ioVisible) {
+        m.ram[address] = value;
+        if (address == 1) m.updateBankFlags();
+    } else if (inSidWindow(address) || (address >= kExtraSidStart && m.inExtraSid(address))) {
+        m.writeSid(address, value);
     } else {
         m.io[address] = value;
     }
@@ -65,13 +80,18 @@ void ioAwareWrite(C64& m, std::uint16_t address, std::uint8_t value) {
 // RAM everywhere: the first chip's registers are the RAM at $D400-$D41C, and
 // a further chip's are the RAM in its range, so that reads see them.
 void flatWrite(C64& m, std::uint16_t address, std::uint8_t value) {
+    if (inSidWindow(address))
+        m.writeFirstSid(address, value);
+    else
+        m.ram[address] = value;
+}
+
+void flatWriteChips(C64& m, std::uint16_t address, std::uint8_t value) {
     if (m.inExtraSid(address)) {
-        sidWrite(m, address, value);
+        m.writeSid(address, value);
         m.ram[address] = value;
-    } else if (inSidWindow(address)) {
-        sidWrite(m, address, value);
     } else {
-        m.ram[address] = value;
+        flatWrite(m, address, value);
     }
 }
 
@@ -85,6 +105,16 @@ bool romTargetBanked(const C64& m, std::uint16_t target) {
 bool romTargetTransparent(const C64& m, std::uint16_t target) { return target >= kIoStart && m.kernalVisible; }
 
 bool romTargetNever(const C64&, std::uint16_t) { return false; }
+
+// The memory mode's write handler for as many chips as are placed (the
+// whole machine's bus decodes every chip itself).
+void matchWriteHandler(C64& m) {
+    const bool chips = m.sidChips > 1;
+    if (m.writeData == ioAwareWrite || m.writeData == ioAwareWriteChips)
+        m.writeData = chips ? ioAwareWriteChips : ioAwareWrite;
+    else if (m.writeData == flatWrite || m.writeData == flatWriteChips)
+        m.writeData = chips ? flatWriteChips : flatWrite;
+}
 
 void put16(std::uint8_t* image, std::uint16_t address, std::uint16_t value) {
     image[address] = static_cast<std::uint8_t>(value);
@@ -104,27 +134,14 @@ std::uint8_t C64::readSid(std::uint16_t address) const {
     return lastSidWrite;
 }
 
-// Registers $1D-$1F of every 32-byte mirror of the first chip are the
-// sample-channel registers, each at its own address; the real SID registers
-// fold onto $D400-$D41C. A further chip's 32 bytes are its own, $1D-$1F
-// included (unused SID registers there), whichever mirror of the first chip
-// they would otherwise be.
+// A further chip's 32 bytes are its own, $1D-$1F included (unused SID
+// registers there), whichever mirror of the first chip they would otherwise
+// be.
 void C64::writeSid(std::uint16_t address, std::uint8_t value) {
-    if (extraSids[0].base != 0 && inExtraSid(address)) {
+    if (extraSids[0].base != 0 && inExtraSid(address))
         writeExtraSid(address, value);
-        return;
-    }
-    lastSidWrite = value;
-    const unsigned r = address & 0x1Fu;
-    if (r >= 0x1D) {
-        io[address] = value;
-        return;
-    }
-    io[address & 0xFC1Fu] = value;
-    if (value & 1u)
-        gateSet[r] = true;
     else
-        gateCleared[r] = true;
+        writeFirstSid(address, value);
 }
 
 // The further chips are kept out of the first chip's path, which every
@@ -154,6 +171,7 @@ void C64::placeExtraSids(std::uint16_t second, std::uint16_t third) {
     extraSids[0].base = static_cast<std::uint16_t>(second & 0xFFE0u);
     extraSids[1].base = second != 0 ? static_cast<std::uint16_t>(third & 0xFFE0u) : 0;
     sidChips = 1 + (extraSids[0].base != 0) + (extraSids[1].base != 0);
+    matchWriteHandler(*this);
 }
 
 void C64::installMemoryMode(MemoryMode mode) {
@@ -181,6 +199,7 @@ void C64::installMemoryMode(MemoryMode mode) {
         romTarget = romTargetBanked;
         break;
     }
+    matchWriteHandler(*this);
 }
 
 void C64::clearMemory() {
