@@ -84,7 +84,7 @@ void ChannelSound::frame(const emu::SidVoice& voice, int v) {
         ++frames_[kTriangleFrames];
     if ((c & kRingBit) != 0 && (c & kTriangleBit) != 0) ++frames_[kRingFrames];
     if ((c & kSyncBit) != 0) ++frames_[kSyncFrames];
-    if ((c & kPulseBit) != 0 && v >= 0 && v < emu::kVoiceCount) {
+    if ((c & kPulseBit) != 0 && v >= 0 && v < emu::kMaxVoices) {
         ++pulseFrames_;
         std::uint16_t& last = lastPulseWidth_[static_cast<std::size_t>(v)];
         if (voice.pulseWidth != last) ++pulseMoves_;

@@ -47,7 +47,7 @@ private:
     std::array<std::uint32_t, 8> frames_{};
     std::uint32_t pulseFrames_ = 0;
     std::uint32_t pulseMoves_ = 0;
-    std::array<std::uint16_t, emu::kVoiceCount> lastPulseWidth_{};
+    std::array<std::uint16_t, emu::kMaxVoices> lastPulseWidth_{};
 };
 
 // Words for one waveform list entry (control value without gate and test):

@@ -24,6 +24,16 @@ void FramePair::setVolume(int volume) {
     second_.setVolume(volume);
 }
 
+void FramePair::setChipFilter(int chip, int cutoff, int resonance, int routing, int mode) {
+    first_.setChipFilter(chip, cutoff, resonance, routing, mode);
+    second_.setChipFilter(chip, cutoff, resonance, routing, mode);
+}
+
+void FramePair::setChipVolume(int chip, int volume) {
+    first_.setChipVolume(chip, volume);
+    second_.setChipVolume(chip, volume);
+}
+
 void FramePair::setNoteCue(int voice, const NoteCue& cue) {
     first_.setNoteCue(voice, cue);
     second_.setNoteCue(voice, cue);

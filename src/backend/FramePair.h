@@ -14,6 +14,8 @@ public:
     void voiceEnvelope(const emu::SidVoice& voice, int v) override;
     void setFilter(int cutoff, int resonance, int routing, int mode) override;
     void setVolume(int volume) override;
+    void setChipFilter(int chip, int cutoff, int resonance, int routing, int mode) override;
+    void setChipVolume(int chip, int volume) override;
     void setNoteCue(int voice, const NoteCue& cue) override;
     void setInstrument(int voice, std::int32_t id, const Instrument& instrument) override;
     void voiceGateOn(const emu::SidVoice& voice, int v) override;

@@ -10,10 +10,12 @@ namespace notecast {
 
 // What the conversion's replay pass hands on, frame by frame. For each
 // frame: setTime on the clock, beginFrame, voiceEnvelope per voice (with
-// -env), setFilter, setVolume (with -vel), then per voice an optional
+// -env), setFilter, setVolume (with -vel), setChipFilter and setChipVolume
+// for each further SID chip, then per voice an optional
 // setNoteCue followed by one of voiceGateOff / voiceHeld /
 // setInstrument+voiceGateOn, then sampleOn or sampleOff (with -sam), and
-// endFrame.
+// endFrame. Voices are numbered from 0: 0-2 on the first SID chip, 3-5 and
+// 6-8 on the further chips of a tune that has them (WriterSettings::sidChips).
 //
 // Every sink follows the three voices, so the voice slots are the only ones
 // it must implement; the others do nothing unless a sink has a use for them
@@ -33,6 +35,10 @@ public:
     virtual void setFilter(int /*cutoff*/, int /*resonance*/, int /*routing*/, int /*mode*/) {}
     // The SID master volume (0-15) of the frame.
     virtual void setVolume(int) {}
+    // The filter and master volume of a further chip (1 or 2), after
+    // setFilter and setVolume.
+    virtual void setChipFilter(int /*chip*/, int, int, int, int) {}
+    virtual void setChipVolume(int /*chip*/, int) {}
     // What the conversion saw ahead of a voice's note (NoteCue.h), just
     // before that voice's gate call of the frame.
     virtual void setNoteCue(int, const NoteCue&) {}

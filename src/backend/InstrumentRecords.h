@@ -1,4 +1,6 @@
 #pragma once
+#include "emu/SidVoice.h"
+
 #include <array>
 #include <cstdint>
 #include <set>
@@ -18,7 +20,7 @@ struct Instrument {
     std::uint32_t distinctCount = 0;
     std::uint32_t length = 0;
     std::vector<std::uint8_t> waveforms;
-    std::set<int> voices;  // 0..2
+    std::set<int> voices;  // 0..8
 };
 
 // MIDI channel of each (voice, instrument id); -1 = not played.
@@ -28,7 +30,7 @@ public:
         for (auto& row : rows_) row.assign(instrumentCount, -1);
     }
     std::int32_t channel(int voice, std::int32_t instrument) const {
-        if (voice < 0 || voice > 2 || instrument < 0 ||
+        if (voice < 0 || voice >= emu::kMaxVoices || instrument < 0 ||
             static_cast<std::size_t>(instrument) >= rows_[voice].size())
             return -1;
         return rows_[voice][instrument];
@@ -39,7 +41,7 @@ public:
     std::size_t instrumentCount() const { return rows_[0].size(); }
 
 private:
-    std::array<std::vector<std::int32_t>, 3> rows_;
+    std::array<std::vector<std::int32_t>, emu::kMaxVoices> rows_;
 };
 
 } // namespace notecast

@@ -52,7 +52,11 @@ float pulseLoudness(std::uint16_t pulseWidth) {
 
 } // namespace
 
-void MidiFileWriter::setVolume(int volume) { volume_ = volume & 15; }
+void MidiFileWriter::setVolume(int volume) { volumes_[0] = volume & 15; }
+
+void MidiFileWriter::setChipVolume(int chip, int volume) {
+    if (chip > 0 && chip < emu::kMaxSidChips) volumes_[static_cast<std::size_t>(chip)] = volume & 15;
+}
 
 void MidiFileWriter::setNoteCue(int voice, const NoteCue& cue) {
     if (validVoice(voice)) voices_[voice].cue = cue;
@@ -81,7 +85,7 @@ void MidiFileWriter::beginDynamics(const emu::SidVoice& voice, VoiceState& vs) {
     const bool emulated = settings_.envelopeEmulation;
     vs.peakLevel = emulated ? 0 : voice.envLevel;
     vs.heldLevel = emulated ? 0 : static_cast<std::uint8_t>(0x11 * (voice.sustainRelease >> 4));
-    vs.loudestVolume = static_cast<std::uint8_t>(volume_);
+    vs.loudestVolume = static_cast<std::uint8_t>(volumes_[vs.chip]);
     vs.pulseLoudness = 1.0f;
     vs.toneHeard = false;
     hearTone(voice, vs);
@@ -95,7 +99,7 @@ void MidiFileWriter::hearTone(const emu::SidVoice& voice, VoiceState& vs) {
 
 void MidiFileWriter::followDynamics(const emu::SidVoice& voice, VoiceState& vs) {
     if (!settings_.envelopeVelocity || vs.openNote == kNone) return;
-    vs.loudestVolume = std::max(vs.loudestVolume, static_cast<std::uint8_t>(volume_));
+    vs.loudestVolume = std::max(vs.loudestVolume, static_cast<std::uint8_t>(volumes_[vs.chip]));
     hearTone(voice, vs);
     if (!settings_.envelopeEmulation) return;
     vs.peakLevel = std::max(vs.peakLevel, voice.envLevel);

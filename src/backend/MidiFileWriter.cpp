@@ -54,6 +54,8 @@ MidiFileWriter::MidiFileWriter(const WriterSettings& settings, const ChannelMap&
       gatherSounds_(settings.generalMidiSounds || settings.trackPerChannel || settings.pianoRoll) {
     if (settings_.autoTempo) settings_.tempoBpm = static_cast<float>(kProvisionalBpm);
     programEvents_.fill(kNone);
+    for (int v = 0; v < emu::kMaxVoices; ++v)
+        voices_[static_cast<std::size_t>(v)].chip = static_cast<std::uint8_t>(v / emu::kVoicesPerChip);
 }
 
 bool MidiFileWriter::open(const std::string& fileName, const std::string& title) {
@@ -118,7 +120,7 @@ bool MidiFileWriter::close() {
 void MidiFileWriter::finish() {
     if (finished_) return;
     finished_ = true;
-    for (int v = 0; v < emu::kVoiceCount; ++v) settleVelocity(v);
+    for (int v = 0; v < emu::kMaxVoices; ++v) settleVelocity(v);
     for (int c = 0; c < kChannels; ++c) {
         for (std::size_t index : channels_[c].openNotes) {
             const MidiEvent on = events_[index];

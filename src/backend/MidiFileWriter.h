@@ -70,12 +70,13 @@ public:
     void voiceEnvelope(const emu::SidVoice& voice, int v) override;
     void setVolume(int volume) override;
     void setNoteCue(int voice, const NoteCue& cue) override;
+    void setChipVolume(int chip, int volume) override;
 
     std::uint32_t warningCount() const { return warnings_; }
     double tempoBpm() const override;
 
     static constexpr const char* kNotice = "Converted by NOTECAST " NOTECAST_VERSION;
-    static constexpr int kSampleVoice = 4;
+    static constexpr int kSampleVoice = emu::kMaxVoices;
     static constexpr int kNoteOffset = 12;
     // Text events carry a one-byte length, which stays valid up to 127.
     static constexpr std::size_t kMaxTextLength = 127;
@@ -121,6 +122,7 @@ private:
         std::uint8_t loudestVolume = 0;
         float pulseLoudness = 1.0f;     // of the pulse width the tone began with
         bool toneHeard = false;
+        std::uint8_t chip = 0;          // the SID chip the voice belongs to
     };
     struct ChannelState {
         std::uint32_t referenceFrequency = 0;
@@ -143,7 +145,7 @@ private:
     void emitBend(int channel, std::int32_t value);
     void emitPulseWidth(int channel, std::int32_t pulseWidth);
     bool muted(int v) const;
-    bool validVoice(int v) const { return v >= 0 && v < 3; }
+    bool validVoice(int v) const { return v >= 0 && v < emu::kMaxVoices; }
     void startNote(const emu::SidVoice& voice, int v);
     // A new note within the same gate (-p2n, -split): the allowances stay.
     void restartNote(const emu::SidVoice& voice, int v);
@@ -172,7 +174,7 @@ private:
     std::array<ChannelSound, kChannels> sounds_{};
     bool gatherSounds_;  // -gm, -tracks or -svg
     std::vector<TempoEstimator::Onset> onsets_;  // -beat: notes started by gates
-    int volume_ = 15;
+    std::array<int, emu::kMaxSidChips> volumes_{15, 15, 15};  // each chip's master volume
 };
 
 } // namespace notecast

@@ -1,5 +1,7 @@
 #include "backend/TextDumpWriter.h"
 
+#include <string_view>
+
 namespace notecast {
 
 namespace {
@@ -45,27 +47,51 @@ const char* const kHeader =
     "\n"
     "Time format: ";
 
-const char* const kColumns =
-    "\n"
-    "\n"
-    "          Voice 1                     Voice 2                     Voice 3\n"
-    "Time      Note  Freq  PW  WF ADSR VL  Note  Freq  PW  WF ADSR VL  Note  Freq  PW  WF ADSR VL  Filter\n";
+// The column heads: the time, each voice's group, each chip's filter after
+// its three voices; a further chip's block follows two spaces after the
+// filter column before it. The rule under them is one longer than a line.
+constexpr std::size_t kTimeWidth = 10;
+constexpr std::size_t kGroupWidth = 28;
+constexpr std::size_t kFilterWidth = 13;
+constexpr std::size_t kChipGap = 2;
+constexpr std::string_view kGroupHead = "Note  Freq  PW  WF ADSR VL  ";
+constexpr std::string_view kFilterHead = "Filter";
 
-bool validVoice(int v) { return v >= 0 && v < 3; }
+std::string columnHeads(int chips) {
+    std::string voices;
+    std::string names = "Time";
+    names.resize(kTimeWidth, ' ');
+    for (int c = 0; c < chips; ++c) {
+        if (c > 0) names.append(kFilterWidth - kFilterHead.size() + kChipGap, ' ');
+        for (int v = 3 * c; v < 3 * c + 3; ++v) {
+            voices.resize(names.size(), ' ');
+            voices += "Voice " + std::to_string(v + 1);
+            names += kGroupHead;
+        }
+        names += kFilterHead;
+    }
+    const auto width = kTimeWidth + static_cast<std::size_t>(chips) * (3 * kGroupWidth + kFilterWidth) +
+                       static_cast<std::size_t>(chips - 1) * kChipGap;
+    return "\n\n" + voices + "\n" + names + "\n" + std::string(width + 1, '=') + "\n";
+}
 
 } // namespace
 
 TextDumpWriter::TextDumpWriter(const WriterSettings& settings)
-    : BackEnd(settings), noteNameOffset_(settings.englishNotes ? 12 : 0) {
-    line_.reserve(128);
+    : BackEnd(settings),
+      noteNameOffset_(settings.englishNotes ? 12 : 0),
+      chips_(settings.voices() / 3) {
+    line_.reserve(128 * static_cast<std::size_t>(chips_));
 }
+
+bool TextDumpWriter::validVoice(int v) const { return v >= 0 && v < 3 * chips_; }
 
 bool TextDumpWriter::open(const std::string& fileName, const std::string& title) {
     out_.open(fileName, std::ios::out | std::ios::trunc | std::ios::binary);
     if (!out_.is_open()) return false;
     out_ << title << " - NOTECAST Text/SID Dump\n" << kHeader
          << (settings_.timeFormat == TimeFormat::Frames ? "minute:second.frame" : "minute:second.hundredth")
-         << kColumns << std::string(108, '=') << '\n';
+         << columnHeads(chips_);
     return true;
 }
 
@@ -101,34 +127,55 @@ void TextDumpWriter::beginFrame() {
         appendDec(line_, hundredths, 2, '0');
     }
     line_ += "  ";
+    filtersShown_ = 0;
+    nextChipVoice_ = 3;
 }
 
 void TextDumpWriter::setFilter(int cutoff, int resonance, int routing, int mode) {
-    cutoff_ = cutoff;
-    resonance_ = resonance;
-    routing_ = routing;
-    mode_ = mode;
+    filters_[0] = {cutoff, resonance, routing, mode};
+}
+
+void TextDumpWriter::setChipFilter(int chip, int cutoff, int resonance, int routing, int mode) {
+    if (chip < 0 || chip >= chips_) return;
+    filters_[static_cast<std::size_t>(chip)] = {cutoff, resonance, routing, mode};
 }
 
 void TextDumpWriter::endFrame() {
-    line_ += (mode_ & 0x10) ? 'L' : '_';
-    line_ += (mode_ & 0x20) ? 'B' : '_';
-    line_ += (mode_ & 0x40) ? 'H' : '_';
-    line_ += ' ';
-    line_ += (routing_ & 1) ? '1' : '_';
-    line_ += (routing_ & 2) ? '2' : '_';
-    line_ += (routing_ & 4) ? '3' : '_';
-    line_ += ' ';
-    appendHex(line_, static_cast<std::uint32_t>(cutoff_ & 0xFFFF), 3, ' ');
-    line_ += ' ';
-    appendHex(line_, static_cast<std::uint32_t>(resonance_ & 0xF), 1, '0');
+    if (chips_ > 1) reachVoice(3 * (chips_ - 1));
+    writeFilter(chips_ - 1);
     line_ += '\n';
     out_ << line_;
     line_.clear();
 }
 
+void TextDumpWriter::reachVoice(int v) {
+    // A chip's filter column comes after its three voices, and two spaces
+    // lead to the next chip's voices.
+    while (filtersShown_ < v / 3) {
+        writeFilter(filtersShown_++);
+        line_ += "  ";
+    }
+    nextChipVoice_ = 3 * (filtersShown_ + 1);
+}
+
+void TextDumpWriter::writeFilter(int chip) {
+    const Filter& f = filters_[static_cast<std::size_t>(chip)];
+    line_ += (f.mode & 0x10) ? 'L' : '_';
+    line_ += (f.mode & 0x20) ? 'B' : '_';
+    line_ += (f.mode & 0x40) ? 'H' : '_';
+    line_ += ' ';
+    // The routing bits name the chip's own voices: 1-3, 4-6 or 7-9.
+    for (int bit = 0; bit < 3; ++bit)
+        line_ += (f.routing & (1 << bit)) ? static_cast<char>('1' + 3 * chip + bit) : '_';
+    line_ += ' ';
+    appendHex(line_, static_cast<std::uint32_t>(f.cutoff & 0xFFFF), 3, ' ');
+    line_ += ' ';
+    appendHex(line_, static_cast<std::uint32_t>(f.resonance & 0xF), 1, '0');
+}
+
 void TextDumpWriter::voiceGateOn(const emu::SidVoice& voice, int v) {
     if (!validVoice(v)) return;
+    if (v >= nextChipVoice_) reachVoice(v);
     VoiceState& state = voices_[v];
     state.pitchBudget = settings_.pitchChangeNotes;
     if (voice.frequencyRegister != 0) {
@@ -151,6 +198,7 @@ void TextDumpWriter::voiceGateOn(const emu::SidVoice& voice, int v) {
 
 void TextDumpWriter::voiceHeld(const emu::SidVoice& voice, int v) {
     if (!validVoice(v)) return;
+    if (v >= nextChipVoice_) reachVoice(v);
     VoiceState& state = voices_[v];
     if (state.pendingStart) {
         state.pendingStart = false;

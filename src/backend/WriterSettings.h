@@ -1,4 +1,6 @@
 #pragma once
+#include "emu/SidVoice.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -22,7 +24,7 @@ struct WriterSettings {
     std::int32_t pitchBendRange = 96;
     std::int32_t pitchChangeNotes = 0;     // 0 off, -1 every change, N at most N per note
     std::int32_t pitchThreshold = 1;
-    std::array<bool, 4> muteVoice{};       // voices 1..4
+    std::array<bool, emu::kMaxVoices> muteVoice{};  // voices 1..9
     std::int32_t frequencyChangeLimit = -1; // -1 all, 0 none, N at most N per note
     std::int32_t extraControllers = 0;
     std::int32_t noiseLevel = 0;
@@ -30,6 +32,10 @@ struct WriterSettings {
     bool englishNotes = false;
     bool hideFrequency = false;
     bool alwaysShowNotes = false;
+    // SID chips of the tune (1-3), set by the conversion: voices 1-3 are the
+    // first chip's, 4-6 the second's, 7-9 the third's.
+    std::int32_t sidChips = 1;
+    int voices() const { return emu::kVoicesPerChip * std::clamp(sidChips, 1, emu::kMaxSidChips); }
 
     // The DAW options (-daw turns them all on, with -env); all off by
     // default, when the MIDI file is the classic one.

@@ -78,15 +78,18 @@ void Converter::initSong(SidTune& tune, int song) {
 }
 
 void Converter::run(const std::string& outputName, bool overwriteAllowed, ProgressSink* progress) {
+    // The writers and the replay follow every SID chip the song has.
+    ConverterSettings settings = settings_;
+    settings.sidChips = engine_.machine().sidChips;
     backEnd_.reset();
-    if (settings_.outputMode == OutputMode::Text)
-        backEnd_ = std::make_unique<TextDumpWriter>(settings_);
+    if (settings.outputMode == OutputMode::Text)
+        backEnd_ = std::make_unique<TextDumpWriter>(settings);
     else
-        backEnd_ = std::make_unique<MidiFileWriter>(settings_, state_->channels);
+        backEnd_ = std::make_unique<MidiFileWriter>(settings, state_->channels);
 
     // With -svg a picture goes beside the output, drawn by a writer of its
     // own from the same frames.
-    const std::string pictureName = settings_.pianoRoll ? pictureFileName(outputName) : std::string();
+    const std::string pictureName = settings.pianoRoll ? pictureFileName(outputName) : std::string();
     if (!overwriteAllowed && fileExists(outputName))
         throw BackEnd::Error{2, "File already exists: " + outputName};
     if (!overwriteAllowed && !pictureName.empty() && fileExists(pictureName))
@@ -99,8 +102,8 @@ void Converter::run(const std::string& outputName, bool overwriteAllowed, Progre
     std::unique_ptr<BackEnd> picture;
     std::optional<FramePair> both;
     if (!pictureName.empty()) {
-        picture = std::make_unique<PianoRollWriter>(settings_, state_->channels,
-                                                    caption(info, settings_.playSeconds));
+        picture = std::make_unique<PianoRollWriter>(settings, state_->channels,
+                                                    caption(info, settings.playSeconds));
         if (!picture->open(pictureName, tuneTitle(info)))
             throw BackEnd::Error{3, "Could not create file: " + pictureName};
         both.emplace(*backEnd_, *picture);
@@ -109,7 +112,7 @@ void Converter::run(const std::string& outputName, bool overwriteAllowed, Progre
 
     ProgressSink silent;
     ProgressSink& sink = progress != nullptr ? *progress : silent;
-    const std::uint32_t playSeconds = settings_.playSeconds;
+    const std::uint32_t playSeconds = settings.playSeconds;
     sink.begin(2 * playSeconds);
 
     State& s = *state_;
@@ -142,12 +145,12 @@ void Converter::run(const std::string& outputName, bool overwriteAllowed, Progre
         }
         stoppedPlayCalls_ = capture.stoppedCalls();
     }
-    for (int v = 0; v < 3; ++v) s.tracker.endNote(v);
+    for (int v = 0; v < settings.voices(); ++v) s.tracker.endNote(v);
     countNoiseNotes(s.tracker.instruments());
 
     // Between the passes: channels for the instruments, fresh SID voices.
     for (int attempt = 0; attempt < kAllocationAttempts; ++attempt) {
-        if (NoteTracker::allocateChannels(s.tracker.instruments(), attempt, settings_.noiseLevel,
+        if (NoteTracker::allocateChannels(s.tracker.instruments(), attempt, settings.noiseLevel,
                                           s.channels))
             break;
     }
@@ -156,11 +159,11 @@ void Converter::run(const std::string& outputName, bool overwriteAllowed, Progre
     // What the MIDI writer cannot see as it goes: the frames ahead of each
     // note (the DAW options).
     std::vector<FrameCues> cues;
-    if ((settings_.outputMode == OutputMode::Midi || settings_.pianoRoll) && settings_.wantsNoteCues())
-        cues = findNoteCues(s.frames, settings_);
+    if ((settings.outputMode == OutputMode::Midi || settings.pianoRoll) && settings.wantsNoteCues())
+        cues = findNoteCues(s.frames, settings);
 
     // Replay pass.
-    FrameReplay replay(out, m, settings_, s.tracker.instruments());
+    FrameReplay replay(out, m, settings, s.tracker.instruments());
     reported = 0;
     std::size_t index = 0;
     for (const FrameSnapshot& frame : s.frames) {

@@ -2,12 +2,14 @@
 
 #include "convert/SnapshotLayout.h"
 
+#include <cstring>
+
 namespace notecast {
 
 void trackGate(emu::SidVoice& voice, int v, std::uint8_t control, FrameSnapshot& frame,
                NoteTracker& tracker) {
     const std::uint8_t previous = voice.control;
-    frame.instrument[static_cast<std::size_t>(v)] = -1;
+    frame.setVoiceInstrument(v, -1);
     voice.control = control;
     const bool gate = control & 1;
     if (gate && !voice.gateCleared && (previous & 1)) {
@@ -19,22 +21,36 @@ void trackGate(emu::SidVoice& voice, int v, std::uint8_t control, FrameSnapshot&
 }
 
 void captureRegisters(const emu::C64& m, FrameSnapshot& frame) {
-    for (std::size_t i = 0; i < frame.sidRegisters.size(); ++i)
-        frame.sidRegisters[i] = m.io[kSidBase + i];
+    const std::uint8_t* const io = m.io;  // bytes stored below cannot move it
+    std::memcpy(frame.sidRegisters.data(), io + kSidBase, kChipRegisters);
     for (std::size_t i = 0; i < frame.sampleRegisters.size(); ++i)
-        frame.sampleRegisters[i] = m.io[kSampleRegisterAddresses[i]];
-    for (int v = 0; v < 3; ++v) {
-        frame.gateSet[v] = m.gateSet[kControlRegister[v]];
-        frame.gateCleared[v] = m.gateCleared[kControlRegister[v]];
+        frame.sampleRegisters[i] = io[kSampleRegisterAddresses[i]];
+    for (int v = 0; v < emu::kVoicesPerChip; ++v) {
+        frame.gateSet[static_cast<std::size_t>(v)] = m.gateSet[kGateFlag[v]];
+        frame.gateCleared[static_cast<std::size_t>(v)] = m.gateCleared[kGateFlag[v]];
+    }
+    if (m.sidChips > 1) captureFurtherChips(m, frame);
+}
+
+void captureFurtherChips(const emu::C64& m, FrameSnapshot& frame) {
+    FurtherChips& further = frame.further.make();
+    for (int c = 1; c < m.sidChips; ++c)
+        std::memcpy(further.sidRegisters.data() + kChipRegisters * static_cast<std::size_t>(c - 1),
+                    m.extraSids[c - 1].registers, kChipRegisters);
+    for (int v = emu::kVoicesPerChip; v < m.sidVoices(); ++v) {
+        const auto k = static_cast<std::size_t>(v - emu::kVoicesPerChip);
+        further.gateSet[k] = m.gateSet[kGateFlag[v]];
+        further.gateCleared[k] = m.gateCleared[kGateFlag[v]];
     }
 }
 
 void trackGates(emu::C64& m, FrameSnapshot& frame, NoteTracker& tracker) {
-    for (int v = 0; v < 3; ++v) {
+    const int voices = m.sidVoices();
+    for (int v = 0; v < voices; ++v) {
         emu::SidVoice& voice = m.voices[v];
-        voice.gateSet = frame.gateSet[v];
-        voice.gateCleared = frame.gateCleared[v];
-        trackGate(voice, v, frame.sidRegisters[kControlRegister[v]], frame, tracker);
+        voice.gateSet = frame.voiceGateSet(v);
+        voice.gateCleared = frame.voiceGateCleared(v);
+        trackGate(voice, v, frame.voiceRegister(v, 4), frame, tracker);
     }
 }
 

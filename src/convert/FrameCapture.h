@@ -43,10 +43,12 @@ private:
 void trackGate(emu::SidVoice& voice, int v, std::uint8_t control, FrameSnapshot& frame,
                NoteTracker& tracker);
 
-// The SID registers, the sample-channel registers and the voices' gate flags
-// as the machine holds them now, into a snapshot.
+// The registers of every SID chip the tune has, the sample-channel registers
+// and the voices' gate flags as the machine holds them now, into a snapshot.
 void captureRegisters(const emu::C64& m, FrameSnapshot& frame);
-// trackGate for the three voices of a captured snapshot.
+// The part of captureRegisters for the chips after the first.
+void captureFurtherChips(const emu::C64& m, FrameSnapshot& frame);
+// trackGate for the voices of a captured snapshot (three per chip).
 void trackGates(emu::C64& m, FrameSnapshot& frame, NoteTracker& tracker);
 
 } // namespace notecast

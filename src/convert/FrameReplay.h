@@ -5,13 +5,15 @@
 #include "convert/NoteCues.h"
 #include "emu/C64.h"
 
+#include <span>
 #include <vector>
 
 namespace notecast {
 
 // The replay pass, one captured frame at a time: writes the frame back into
-// the emulated SID, brings the three voice records up to date (registers,
-// sync, envelope phase) and hands the frame to the output writer. With -env
+// the emulated SID chips, brings the voice records up to date (registers,
+// sync, envelope phase; three voices per chip of the settings' sidChips)
+// and hands the frame to the output writer. With -env
 // the envelope generators then run for the frame's output samples, so the
 // writer sees, in each frame, the level reached at the end of the previous
 // one. With -sam the sample channels are stepped alongside.
@@ -25,6 +27,8 @@ public:
     void step(const FrameSnapshot& frame, const FrameCues* cues = nullptr);
 
 private:
+    // One chip's registers, filter, volume and sync.
+    void replayChip(const FrameSnapshot& frame, int c);
     void updateVoice(emu::SidVoice& voice, int v, const FrameSnapshot& frame);
     void reportSample();
 
@@ -34,15 +38,17 @@ private:
     const bool samples_;
     const bool volume_;
     const int sampleChannel_;
+    const int chips_;
+    const int voiceCount_;
     const std::vector<Instrument>& instruments_;
     bool volumeSamples_ = false;
 };
 
-// Hard sync as the conversion sees it: a synced voice takes its source's
-// frequency unless the source runs, is not in test mode, is at least an
-// octave above it, and the voice it syncs in turn is synced too. Voices are
-// handled in order 1, 2, 3; each sees the frequencies already changed before
-// it.
-void applySync(emu::SidVoice (&voices)[3]);
+// Hard sync as the conversion sees it, for the three voices of one chip: a
+// synced voice takes its source's frequency unless the source runs, is not
+// in test mode, is at least an octave above it, and the voice it syncs in
+// turn is synced too. Voices are handled in order 1, 2, 3; each sees the
+// frequencies already changed before it.
+void applySync(std::span<emu::SidVoice, 3> voices);
 
 } // namespace notecast

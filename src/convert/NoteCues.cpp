@@ -15,7 +15,7 @@ namespace notecast {
 
 namespace {
 
-constexpr int kVoices = emu::kVoiceCount;
+constexpr int kMaxVoices = emu::kMaxVoices;
 constexpr double kHoldSpread = 0.3;  // semitones
 constexpr double kMoveStep = 1.0;    // semitones
 constexpr double kNearLimit = 0.01;  // semitones
@@ -54,11 +54,15 @@ double semitones(std::uint32_t frequency) { return 12.0 * std::log2(static_cast<
 class CueFinder {
 public:
     CueFinder(const std::deque<FrameSnapshot>& frames, const WriterSettings& settings)
-        : frames_(frames), settings_(settings), range_(settings.bendRangeInUse()), cues_(frames.size()) {}
+        : frames_(frames),
+          settings_(settings),
+          range_(settings.bendRangeInUse()),
+          voiceCount_(settings.voices()),
+          cues_(frames.size()) {}
 
     std::vector<FrameCues> run() {
         fillVoices();
-        for (int v = 0; v < kVoices; ++v) findNotes(v);
+        for (int v = 0; v < voiceCount_; ++v) findNotes(v);
         assignDrumKeys();
         return std::move(cues_);
     }
@@ -79,24 +83,24 @@ private:
     // The voices as the writer will see them, and where gates start.
     void fillVoices() {
         const std::size_t n = frames_.size();
-        for (int v = 0; v < kVoices; ++v) {
+        for (int v = 0; v < voiceCount_; ++v) {
             voices_[v].assign(n, NoteFrame{});
             gateStarts_[v].assign(n, 0);
             pitches_[v].assign(n, Pitch{});
         }
-        std::uint8_t previous[kVoices] = {};
+        std::uint8_t previous[kMaxVoices] = {};
+        emu::SidVoice sync[kMaxVoices];
+        const int count = std::min(voiceCount_, kMaxVoices);
         for (std::size_t i = 0; i < n; ++i) {
             const FrameSnapshot& f = frames_[i];
-            emu::SidVoice sync[kVoices];
-            for (int v = 0; v < kVoices; ++v) {
-                const int base = 7 * v;
-                sync[v].frequencyRegister = f.sidRegisters[static_cast<std::size_t>(base)] |
-                                            (f.sidRegisters[static_cast<std::size_t>(base) + 1] << 8);
-                sync[v].control = f.sidRegisters[static_cast<std::size_t>(kControlRegister[v])];
+            for (int v = 0; v < count; ++v) {
+                sync[v].frequencyRegister = f.voiceRegister(v, 0) | (f.voiceRegister(v, 1) << 8);
+                sync[v].control = f.voiceRegister(v, 4);
             }
-            applySync(sync);
+            for (int c = 0; c < count / emu::kVoicesPerChip; ++c)
+                applySync(std::span<emu::SidVoice, 3>(sync + emu::kVoicesPerChip * c, emu::kVoicesPerChip));
             const std::uint64_t time = std::uint64_t{f.seconds} * 1'000'000 + f.microseconds;
-            for (int v = 0; v < kVoices; ++v) {
+            for (int v = 0; v < count; ++v) {
                 const std::uint8_t control = sync[v].control;
                 const NoteFrame frame{time, sync[v].frequencyRegister, control};
                 voices_[v][i] = frame;
@@ -104,7 +108,7 @@ private:
                 if (frame.gate() && frame.tonal())
                     pitches_[v][i] = Pitch{semitones(frame.frequency), table_.findNote(frame.frequency).note};
                 gateStarts_[v][i] = (control & 1) != 0 &&
-                                    (f.gateCleared[static_cast<std::size_t>(v)] != 0 || (previous[v] & 1) == 0);
+                                    (f.voiceGateCleared(v) != 0 || (previous[v] & 1) == 0);
                 previous[v] = control;
             }
         }
@@ -113,13 +117,13 @@ private:
     void findNotes(int v) {
         const std::size_t n = frames_.size();
         std::size_t start = 0;
-        while (start < n && frames_[start].instrument[static_cast<std::size_t>(v)] < 0) ++start;
+        while (start < n && frames_[start].voiceInstrument(v) < 0) ++start;
         while (start < n) {
             std::size_t end = start + 1;
             while (end < n && !gateStarts_[v][end]) ++end;
             note(v, start, end);
             start = end;
-            while (start < n && frames_[start].instrument[static_cast<std::size_t>(v)] < 0) ++start;
+            while (start < n && frames_[start].voiceInstrument(v) < 0) ++start;
         }
     }
 
@@ -137,15 +141,13 @@ private:
             const std::uint64_t gateUs =
                 (gateEnd < vf.size() ? vf[gateEnd].timeUs : vf.back().timeUs) - vf[start].timeUs;
             const FrameSnapshot& f = frames_[start];
-            const std::uint32_t ms =
-                soundMs(f.sidRegisters[static_cast<std::size_t>(7 * v + 5)],
-                        f.sidRegisters[static_cast<std::size_t>(7 * v + 6)], gateUs);
+            const std::uint32_t ms = soundMs(f.voiceRegister(v, 5), f.voiceRegister(v, 6), gateUs);
             const DrumVerdict verdict =
                 classifyDrum(std::span<const NoteFrame>(vf.data() + start, windowEnd - start), ms);
             if (verdict.sound != DrumSound::None) {
                 cue.drumKey = verdict.tomKey;
                 if (verdict.sound != DrumSound::Tom)
-                    drumHits_.push_back({start, v, f.instrument[static_cast<std::size_t>(v)], verdict.sound});
+                    drumHits_.push_back({start, v, f.voiceInstrument(v), verdict.sound});
                 if (verdict.sweep) findTail(v, start, end);
                 return;
             }
@@ -277,10 +279,11 @@ private:
     const std::deque<FrameSnapshot>& frames_;
     const WriterSettings& settings_;
     const std::int32_t range_;
+    const int voiceCount_;
     std::vector<FrameCues> cues_;
-    std::array<std::vector<NoteFrame>, kVoices> voices_;
-    std::array<std::vector<std::uint8_t>, kVoices> gateStarts_;
-    std::array<std::vector<Pitch>, kVoices> pitches_;
+    std::array<std::vector<NoteFrame>, kMaxVoices> voices_;
+    std::array<std::vector<std::uint8_t>, kMaxVoices> gateStarts_;
+    std::array<std::vector<Pitch>, kMaxVoices> pitches_;
     std::vector<DrumHit> drumHits_;
     NoteTable table_;
 };

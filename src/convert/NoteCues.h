@@ -10,7 +10,7 @@
 
 namespace notecast {
 
-using FrameCues = std::array<NoteCue, emu::kVoiceCount>;
+using FrameCues = std::array<NoteCue, emu::kMaxVoices>;
 
 // Looks at every note of the captured frames with the frames that follow it,
 // which the MIDI writer cannot do as it goes, and says what it found as cues
@@ -27,7 +27,8 @@ using FrameCues = std::array<NoteCue, emu::kVoiceCount>;
 //   Vibrato, slides and one-frame blips stay bends;
 // - with -kit, the held tone that follows a drum's falling attack while the
 //   gate stays on (a bass drum and a bass note in one sound), as a split.
-// Pitches are those the writer sees: the frequency after hard sync.
+// Pitches are those the writer sees: the frequency after hard sync. The
+// voices are those of settings.sidChips.
 std::vector<FrameCues> findNoteCues(const std::deque<FrameSnapshot>& frames,
                                     const WriterSettings& settings);
 

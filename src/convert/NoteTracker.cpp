@@ -30,7 +30,7 @@ void NoteTracker::reset() {
 }
 
 void NoteTracker::addWaveform(int voice, std::uint8_t control) {
-    if (voice < 0 || voice > 2) return;
+    if (voice < 0 || voice >= emu::kMaxVoices) return;
     // Gate and test bits say nothing about the sound of the note.
     const std::uint8_t w = control & 0xF6;
     NoteCapture& n = notes_[voice];
@@ -40,7 +40,7 @@ void NoteTracker::addWaveform(int voice, std::uint8_t control) {
 }
 
 void NoteTracker::startNote(int voice, FrameSnapshot& start) {
-    if (voice < 0 || voice > 2) return;
+    if (voice < 0 || voice >= emu::kMaxVoices) return;
     endNote(voice);
     NoteCapture& n = notes_[voice];
     n.active = true;
@@ -49,7 +49,7 @@ void NoteTracker::startNote(int voice, FrameSnapshot& start) {
 }
 
 void NoteTracker::endNote(int voice) {
-    if (voice < 0 || voice > 2) return;
+    if (voice < 0 || voice >= emu::kMaxVoices) return;
     NoteCapture& n = notes_[voice];
     if (!n.active) return;
     n.active = false;
@@ -68,7 +68,7 @@ void NoteTracker::endNote(int voice) {
         Instrument& inst = instruments_[static_cast<std::size_t>(id)];
         ++inst.useCount;
         inst.voices.insert(voice);
-        n.start->instrument[static_cast<std::size_t>(voice)] = id;
+        n.start->setVoiceInstrument(voice, id);
     } else {
         Instrument inst;
         inst.id = static_cast<std::int32_t>(instruments_.size());
@@ -84,7 +84,7 @@ void NoteTracker::endNote(int voice) {
         inst.length = static_cast<std::uint32_t>(list.size());
         inst.waveforms = list;
         inst.voices = {voice};
-        n.start->instrument[static_cast<std::size_t>(voice)] = inst.id;
+        n.start->setVoiceInstrument(voice, inst.id);
         instruments_.push_back(std::move(inst));
     }
     n.waveforms.clear();

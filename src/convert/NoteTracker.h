@@ -1,5 +1,6 @@
 #pragma once
 #include "convert/ConversionRecords.h"
+#include "emu/SidVoice.h"
 
 #include <array>
 #include <cstdint>
@@ -37,7 +38,7 @@ private:
         std::vector<std::uint8_t> waveforms;
         FrameSnapshot* start = nullptr;
     };
-    NoteCapture notes_[3];
+    NoteCapture notes_[emu::kMaxVoices];
     std::vector<Instrument> instruments_;  // in order of discovery: id = position
     // Instrument id by waveform list, the list padded with zeros (which no
     // entry is, so lists of different lengths stay apart). A tune that makes

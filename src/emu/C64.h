@@ -8,6 +8,7 @@
 #include "emu/VicRaster.h"
 
 #include <cstdint>
+#include <span>
 
 namespace notecast::emu {
 
@@ -91,21 +92,52 @@ struct C64 {
     // --- memory, I/O and bank switching (Memory.cpp) ---
     void installMemoryMode(MemoryMode mode);  // also the CPU's jump handlers
     void clearMemory();
-    // I/O defaults, KERNAL vectors and the bank register; the pseudo-random
-    // raster and timer reads start from `seed`.
+    // I/O defaults, KERNAL vectors and the bank register, one SID chip; the
+    // pseudo-random raster and timer reads start from `seed`.
     void resetIo(Clock clock, std::uint32_t seed);
     void updateBankFlags();                   // from RAM $0001
     std::uint8_t bankValueFor(std::uint16_t address) const;
     // A data read or write of the CPU, as the memory mode maps it.
     std::uint8_t read(std::uint16_t address) { return readData(*this, address); }
     void write(std::uint16_t address, std::uint8_t value) { writeData(*this, address, value); }
-    // The SID window ($D400-$D7FF) and the further chips' registers.
+    // The SID chips: a read or write of the SID window ($D400-$D7FF) or of
+    // a further chip's 32 bytes. A further chip's range belongs to it; the
+    // rest of the window reaches the first chip through its mirrors.
     std::uint8_t readSid(std::uint16_t address) const;
     void writeSid(std::uint16_t address, std::uint8_t value);
-    // Further SID chips at these bases (0: none); their registers are kept
-    // apart from the first chip's mirrors.
+    // A write to the first chip (the window outside any further chip).
+    // Registers $1D-$1F of each of its 32-byte mirrors are the
+    // sample-channel registers, each at its own address; the real SID
+    // registers fold onto $D400-$D41C.
+    void writeFirstSid(std::uint16_t address, std::uint8_t value) {
+        lastSidWrite = value;
+        const unsigned r = address & 0x1Fu;
+        if (r >= 0x1D) {
+            io[address] = value;
+            return;
+        }
+        io[address & 0xFC1Fu] = value;
+        if (value & 1u)
+            gateSet[r] = true;
+        else
+            gateCleared[r] = true;
+    }
+    // Places further SID chips at these bases (0: none; a third needs a
+    // second), each with its registers cleared.
     void placeExtraSids(std::uint16_t second, std::uint16_t third);
-    bool inExtraSid(std::uint16_t address) const;
+    // The further chip (0 or 1) whose range holds the address, or -1.
+    int extraSidAt(std::uint16_t address) const {
+        const auto base = static_cast<std::uint16_t>(address & 0xFFE0u);
+        if (extraSids[0].base == 0) return -1;
+        if (base == extraSids[0].base) return 0;
+        return base == extraSids[1].base ? 1 : -1;
+    }
+    bool inExtraSid(std::uint16_t address) const { return extraSidAt(address) >= 0; }
+    // Only for an address inside a further chip.
+    [[gnu::noinline]] std::uint8_t readExtraSid(std::uint16_t address) const;
+    [[gnu::noinline]] void writeExtraSid(std::uint16_t address, std::uint8_t value);
+    // The voices the tune's chips have: 3, 6 or 9.
+    int sidVoices() const { return kVoicesPerChip * sidChips; }
 
     // --- timing (Timing.cpp) ---
     void setupTiming(Clock clock, int speed, std::uint32_t frequency);
@@ -120,9 +152,13 @@ struct C64 {
     std::uint8_t sampleLevel() const;
 
     // --- SID voice records ---
-    // Links the voices into their ring and resets them onto the envelope
-    // tables of this machine.
-    void resetVoices() { emu::resetVoices(voices, envelope); }
+    // Links each chip's voices into their ring and resets them onto the
+    // envelope tables of this machine.
+    void resetVoices() {
+        for (int c = 0; c < kMaxSidChips; ++c)
+            emu::resetVoices(std::span<SidVoice, kVoicesPerChip>(voices + kVoicesPerChip * c, kVoicesPerChip),
+                             envelope);
+    }
 
     // --- CPU (Cpu.cpp) ---
     // Runs a routine until it returns or the instruction budget is spent.
@@ -140,8 +176,8 @@ struct C64 {
     // --- the whole machine, for tunes that need it (MachineBus.cpp,
     //     MachineRun.cpp) ---
     // Installs the machine's bus and our system code in the ROM image, and
-    // puts RAM, the I/O chips and the SID in the state a tune finds after
-    // the system has started; time 0.
+    // puts RAM, the I/O chips and the SID (one chip) in the state a tune
+    // finds after the system has started; time 0.
     void resetMachine(Clock clock);
     // Sets the CPU to enter `start` as a subroutine that returns to the
     // idle address, with A, X and Y = `song`, I and D clear.
@@ -203,13 +239,26 @@ struct C64 {
     ReadHandler readData = nullptr;
     WriteHandler writeData = nullptr;
     RomTargetTest romTarget = nullptr;
+    // The first SID chip: its registers are the I/O image's $D400-$D41C
+    // (plus the sample-channel registers at $1D-$1F of every mirror), the
+    // data bus holds the last byte written to it, voice 3's oscillator and
+    // envelope read as osc3 and env3.
     std::uint8_t lastSidWrite = 0;
-    std::uint16_t extraSidBase[2] = {0, 0};
-    std::uint8_t extraSid[2][32] = {};
     std::uint8_t osc3 = 0, env3 = 0;
+    // Further chips, in header order (base 0: none).
+    struct ExtraSid {
+        std::uint16_t base = 0;
+        std::uint8_t registers[32] = {};
+        std::uint8_t lastWrite = 0;
+        std::uint8_t osc3 = 0, env3 = 0;
+    };
+    ExtraSid extraSids[kMaxSidChips - 1];
+    int sidChips = 1;
     std::uint32_t random = 0;
-    bool gateSet[32] = {};
-    bool gateCleared[32] = {};
+    // Control writes with the gate bit set / clear since the flags were
+    // last cleared, by chip and register: chip c's register r at 32c + r.
+    bool gateSet[32 * kMaxSidChips] = {};
+    bool gateCleared[32 * kMaxSidChips] = {};
     std::uint8_t playBank = 7;
     Timing timing;
     CpuRegisters cpu;
@@ -217,7 +266,7 @@ struct C64 {
     // run, so it costs the instruction loop nothing.
     std::uint64_t instructionsExecuted = 0;
     EnvelopeTables envelope;
-    SidVoice voices[3];
+    SidVoice voices[kMaxVoices];
     std::uint16_t sampleEvent = 0;  // period of the sample being played, 0 = none
     bool sampleEventReported = false;
     SampleChannel sampleChannels[2];

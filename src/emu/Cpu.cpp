@@ -2,6 +2,9 @@
 
 #include "emu/CpuStep.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace notecast::emu {
 
 using Core = cpu::Core<cpu::CallModel>;
@@ -59,6 +62,10 @@ RunResult C64::runRoutine(std::uint16_t start, std::uint8_t bank, std::uint8_t a
     for (int i = 0; i < 32; ++i) {
         m.gateSet[i] = false;
         m.gateCleared[i] = false;
+    }
+    if (m.sidChips > 1) {
+        std::fill(std::begin(m.gateSet) + 32, std::end(m.gateSet), false);
+        std::fill(std::begin(m.gateCleared) + 32, std::end(m.gateCleared), false);
     }
     return execute(budget);
 }

@@ -321,7 +321,7 @@ EnvelopePhase phaseForState(std::uint8_t envState) {
     return index < 24 ? kPhases[index] : silent;
 }
 
-void resetVoices(SidVoice (&voices)[3], const EnvelopeTables& tables) {
+void resetVoices(std::span<SidVoice, 3> voices, const EnvelopeTables& tables) {
     for (int i = 0; i < 3; ++i) {
         SidVoice& v = voices[i];
         v = SidVoice{};

@@ -2,6 +2,7 @@
 #include "emu/SidVoice.h"
 
 #include <cstdint>
+#include <span>
 
 namespace notecast::emu {
 
@@ -39,9 +40,9 @@ EnvelopePhase phaseForState(std::uint8_t envState);
 // time that does not grow with the number of samples. The audio output
 // value is not produced.
 void advanceEnvelope(SidVoice& voice, std::uint32_t samples);
-// Links three voices into their ring (voice 1 synchronised by voice 3, 2 by
-// 1, 3 by 2) and resets them onto the given tables.
-void resetVoices(SidVoice (&voices)[3], const EnvelopeTables& tables);
+// Links the three voices of a chip into their ring (voice 1 synchronised by
+// voice 3, 2 by 1, 3 by 2) and resets them onto the given tables.
+void resetVoices(std::span<SidVoice, 3> voices, const EnvelopeTables& tables);
 // SID master volume (0-15, register $D418 bits 0-3) that scales the value the
 // phase operations return for the audio path.
 void setMasterVolume(SidVoice (&voices)[3], std::uint8_t volume);

@@ -149,6 +149,7 @@ void C64::resetMachine(Clock clock) {
     std::memcpy(ram + 0x0314, kVectors, sizeof kVectors);
 
     lastSidWrite = 0;
+    placeExtraSids(0, 0);
     musicVolume = 0;
     std::fill(std::begin(gateSet), std::end(gateSet), false);
     std::fill(std::begin(gateCleared), std::end(gateCleared), false);

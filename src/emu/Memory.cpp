@@ -11,7 +11,15 @@ constexpr std::uint16_t kSidStart = 0xD400;
 constexpr std::uint16_t kSidEnd = 0xD800;   // exclusive
 constexpr std::uint16_t kIoEnd = 0xE000;    // exclusive
 
+constexpr std::uint16_t kExtraSidStart = 0xDE00;  // further chips may also sit in $DE00-$DFFF
+
 bool inSidWindow(std::uint16_t address) { return address >= kSidStart && address < kSidEnd; }
+
+// $DE00-$DFFF, where a further chip may sit: kept out of the paths of the
+// SID window and the other chips, which every tune takes.
+[[gnu::noinline]] std::uint8_t highIoRead(C64& m, std::uint16_t address) {
+    return m.inExtraSid(address) ? m.readSid(address) : m.io[address];
+}
 
 // Raster line and CIA timer reads must change from read to read, or tunes
 // that wait on them would never leave their loops.
@@ -24,10 +32,10 @@ std::uint8_t ioRead(C64& m, std::uint16_t address) {
     if (address == 0xD011 || address == 0xD012 || address == 0xDC04 || address == 0xDC05)
         return nextRandom(m);
     if (inSidWindow(address)) return m.readSid(address);
+    if (address >= kExtraSidStart) return highIoRead(m, address);
     return m.io[address];
 }
 
-void sidWrite(C64& m, std::uint16_t address, std::uint8_t value) { m.writeSid(address, value); }
 
 std::uint8_t bankedRead(C64& m, std::uint16_t address) {
     if (address < 0xA000) return m.ram[address];
@@ -44,22 +52,47 @@ std::uint8_t transparentRead(C64& m, std::uint16_t address) {
 
 std::uint8_t flatRead(C64& m, std::uint16_t address) { return m.ram[address]; }
 
+// The write handlers come in two kinds: a tune for one SID chip gets those
+// that know only the first one, so that the further chips cost its writes
+// nothing; placeExtraSids installs the others for a tune that has them.
 void ioAwareWrite(C64& m, std::uint16_t address, std::uint8_t value) {
     if (address < kIoStart || address >= kIoEnd || !m.ioVisible) {
         m.ram[address] = value;
         if (address == 1) m.updateBankFlags();
     } else if (inSidWindow(address)) {
-        sidWrite(m, address, value);
+        m.writeFirstSid(address, value);
     } else {
         m.io[address] = value;
     }
 }
 
+void ioAwareWriteChips(C64& m, std::uint16_t address, std::uint8_t value) {
+    if (address < kIoStart || address >= kIoEnd || !m.ioVisible) {
+        m.ram[address] = value;
+        if (address == 1) m.updateBankFlags();
+    } else if (inSidWindow(address) || (address >= kExtraSidStart && m.inExtraSid(address))) {
+        m.writeSid(address, value);
+    } else {
+        m.io[address] = value;
+    }
+}
+
+// RAM everywhere: the first chip's registers are the RAM at $D400-$D41C, and
+// a further chip's are the RAM in its range, so that reads see them.
 void flatWrite(C64& m, std::uint16_t address, std::uint8_t value) {
     if (inSidWindow(address))
-        sidWrite(m, address, value);
+        m.writeFirstSid(address, value);
     else
         m.ram[address] = value;
+}
+
+void flatWriteChips(C64& m, std::uint16_t address, std::uint8_t value) {
+    if (m.inExtraSid(address)) {
+        m.writeSid(address, value);
+        m.ram[address] = value;
+    } else {
+        flatWrite(m, address, value);
+    }
 }
 
 bool romTargetBanked(const C64& m, std::uint16_t target) {
@@ -73,6 +106,16 @@ bool romTargetTransparent(const C64& m, std::uint16_t target) { return target >=
 
 bool romTargetNever(const C64&, std::uint16_t) { return false; }
 
+// The memory mode's write handler for as many chips as are placed (the
+// whole machine's bus decodes every chip itself).
+void matchWriteHandler(C64& m) {
+    const bool chips = m.sidChips > 1;
+    if (m.writeData == ioAwareWrite || m.writeData == ioAwareWriteChips)
+        m.writeData = chips ? ioAwareWriteChips : ioAwareWrite;
+    else if (m.writeData == flatWrite || m.writeData == flatWriteChips)
+        m.writeData = chips ? flatWriteChips : flatWrite;
+}
+
 void put16(std::uint8_t* image, std::uint16_t address, std::uint16_t value) {
     image[address] = static_cast<std::uint8_t>(value);
     image[static_cast<std::uint16_t>(address + 1)] = static_cast<std::uint8_t>(value >> 8);
@@ -81,6 +124,7 @@ void put16(std::uint8_t* image, std::uint16_t address, std::uint16_t value) {
 } // namespace
 
 std::uint8_t C64::readSid(std::uint16_t address) const {
+    if (extraSids[0].base != 0 && inExtraSid(address)) return readExtraSid(address);
     const unsigned r = address & 0x1Fu;
     if (r >= 0x1D) return io[address];
     if (r == 0x1B) return osc3;
@@ -90,42 +134,44 @@ std::uint8_t C64::readSid(std::uint16_t address) const {
     return lastSidWrite;
 }
 
-// Registers $1D-$1F of every 32-byte mirror are the sample-channel registers,
-// each at its own address; the real SID registers fold onto $D400-$D41C.
-// A further chip's 32 bytes are its own (kept apart until the conversion
-// follows more than one chip).
+// A further chip's 32 bytes are its own, $1D-$1F included (unused SID
+// registers there), whichever mirror of the first chip they would otherwise
+// be.
 void C64::writeSid(std::uint16_t address, std::uint8_t value) {
-    lastSidWrite = value;
-    if (extraSidBase[0] != 0) {
-        for (int k = 0; k < 2; ++k) {
-            if ((address & 0xFFE0u) == extraSidBase[k]) {
-                extraSid[k][address & 0x1Fu] = value;
-                return;
-            }
-        }
-    }
-    const unsigned r = address & 0x1Fu;
-    if (r >= 0x1D) {
-        io[address] = value;
-        return;
-    }
-    io[address & 0xFC1Fu] = value;
-    if (value & 1u)
-        gateSet[r] = true;
+    if (extraSids[0].base != 0 && inExtraSid(address))
+        writeExtraSid(address, value);
     else
-        gateCleared[r] = true;
+        writeFirstSid(address, value);
 }
 
-bool C64::inExtraSid(std::uint16_t address) const {
-    const auto base = static_cast<std::uint16_t>(address & 0xFFE0u);
-    return extraSidBase[0] != 0 && (base == extraSidBase[0] || base == extraSidBase[1]);
+// The further chips are kept out of the first chip's path, which every
+// ordinary tune takes.
+std::uint8_t C64::readExtraSid(std::uint16_t address) const {
+    const ExtraSid& chip = extraSids[extraSidAt(address)];
+    const unsigned r = address & 0x1Fu;
+    return r == 0x1B ? chip.osc3 : r == 0x1C ? chip.env3 : chip.lastWrite;
+}
+
+void C64::writeExtraSid(std::uint16_t address, std::uint8_t value) {
+    const int k = extraSidAt(address);
+    ExtraSid& chip = extraSids[k];
+    const unsigned r = address & 0x1Fu;
+    chip.lastWrite = value;
+    chip.registers[r] = value;
+    if (r >= 0x1D) return;
+    const unsigned flag = 32u * static_cast<unsigned>(k + 1) + r;
+    if (value & 1u)
+        gateSet[flag] = true;
+    else
+        gateCleared[flag] = true;
 }
 
 void C64::placeExtraSids(std::uint16_t second, std::uint16_t third) {
-    extraSidBase[0] = second;
-    extraSidBase[1] = second != 0 ? third : 0;
-    for (auto& chip : extraSid)
-        for (std::uint8_t& r : chip) r = 0;
+    for (ExtraSid& chip : extraSids) chip = ExtraSid{};
+    extraSids[0].base = static_cast<std::uint16_t>(second & 0xFFE0u);
+    extraSids[1].base = second != 0 ? static_cast<std::uint16_t>(third & 0xFFE0u) : 0;
+    sidChips = 1 + (extraSids[0].base != 0) + (extraSids[1].base != 0);
+    matchWriteHandler(*this);
 }
 
 void C64::installMemoryMode(MemoryMode mode) {
@@ -153,6 +199,7 @@ void C64::installMemoryMode(MemoryMode mode) {
         romTarget = romTargetBanked;
         break;
     }
+    matchWriteHandler(*this);
 }
 
 void C64::clearMemory() {
@@ -196,6 +243,7 @@ void C64::resetIo(Clock clock, std::uint32_t seed) {
     std::memset(io + kSidStart, 0, 0x1D);
     lastSidWrite = 15;
     io[0xD418] = 15;
+    placeExtraSids(0, 0);  // the song's own are placed after its data
 }
 
 void C64::updateBankFlags() {

@@ -3,9 +3,12 @@
 
 namespace notecast::emu {
 
-// SID voices the conversion follows. Per-voice state of the DAW options is
-// sized with it.
-constexpr int kVoiceCount = 3;
+// A tune plays one SID chip, or up to three (a header's further chips): the
+// conversion follows three voices per chip, voices 1-3 on the first chip,
+// 4-6 on the second, 7-9 on the third. Per-voice state is sized for all nine.
+constexpr int kVoicesPerChip = 3;
+constexpr int kMaxSidChips = 3;
+constexpr int kMaxVoices = kVoicesPerChip * kMaxSidChips;
 
 struct EnvelopeTables;
 struct SidVoice;
@@ -14,8 +17,9 @@ struct SidVoice;
 using EnvelopePhase = std::uint16_t (*)(SidVoice&);
 
 // One SID voice: register copies written by the conversion run, the frame's
-// gate flags and the envelope state. Three of them form a ring: voice 1 is
-// synchronised by voice 3, voice 2 by voice 1, voice 3 by voice 2.
+// gate flags and the envelope state. The three of a chip form a ring: its
+// first voice is synchronised by its third, the second by the first, the
+// third by the second.
 struct SidVoice {
     std::uint32_t frequencyRegister = 0;
     std::uint16_t pulseWidth = 0;

@@ -8,10 +8,11 @@ namespace notecast {
 
 namespace {
 
-// Each character '1'..'4' of the word mutes that voice; others are ignored.
+// Each digit '1'..'9' of the word mutes that voice (4-9: the further SID
+// chips of a tune that has them); other characters are ignored.
 void applyMuteList(const std::string& voices, ConverterSettings& settings) {
     for (char c : voices) {
-        if (c >= '1' && c <= '4') settings.muteVoice[static_cast<std::size_t>(c - '1')] = true;
+        if (c >= '1' && c <= '9') settings.muteVoice[static_cast<std::size_t>(c - '1')] = true;
     }
 }
 

@@ -85,15 +85,20 @@ void damage(Bytes& bytes, Rng& rng, Fields fields = {}) {
 void append(Bytes& out, std::initializer_list<std::uint8_t> bytes) { out.insert(out.end(), bytes); }
 std::uint8_t either(Rng& rng, std::uint8_t a, std::uint8_t b) { return rng.chance(2) ? a : b; }
 
-// Random 6510 code biased to what tunes do: SID (sample registers and changing notes
-// included) and CIA writes, banking, stack games, jumps and returns; a few never end.
+// Random 6510 code biased to what tunes do: SID (sample registers, changing notes and
+// the pages further chips lie in included) and CIA writes, banking, stack games,
+// jumps and returns; a few never end.
 Bytes randomCode(Rng& rng, std::uint16_t origin, std::size_t length) {
+    static constexpr std::uint8_t kSidPages[] = {0xD4, 0xD4, 0xD4, 0xD5, 0xDE, 0xDF};
     Bytes code;
     while (code.size() < length) {
         const auto voiceReg = static_cast<std::uint8_t>(rng.below(0x19));
         const auto sampleReg = static_cast<std::uint8_t>(0x1D + rng.below(3) + 0x20 * rng.below(4));  // and mirrors
         switch (rng.below(12)) {
-        case 0: append(code, {0xA9, rng.byte(), 0x8D, rng.chance(2) ? voiceReg : sampleReg, 0xD4}); break;
+        case 0:
+            append(code, {0xA9, rng.byte(), 0x8D,
+                          std::uint8_t((rng.chance(2) ? voiceReg : sampleReg) + 0x20 * rng.below(2)), rng.pick(kSidPages)});
+            break;
         case 1:  // CIA 1 timer A, long enough that a run that loops stays short
             append(code, {0xA9, rng.byte(), 0x8D, 0x04, 0xDC,
                           0xA9, static_cast<std::uint8_t>(0x30 + rng.below(0xD0)), 0x8D, 0x05, 0xDC});
@@ -142,7 +147,7 @@ Bytes randomPsid(Rng& rng) {
                                                0xCFF0, 0xD000, 0xD400, 0xDFFE, 0xE000, 0xFFF0, 0xFFFE, 0xFFFF};
     static constexpr std::uint16_t kSongs[] = {0, 1, 2, 3, 31, 32, 33, 255, 256, 257, 1000, 0xFFFF};
     test::PsidBuilder psid;
-    psid.version = static_cast<std::uint16_t>(rng.below(3));
+    psid.version = static_cast<std::uint16_t>(rng.below(5));
     psid.embedLoadAddress = rng.chance(3);
     psid.load = rng.chance(4) ? rng.word() : rng.pick(kLoads);
     if (psid.load == 0 && !psid.embedLoadAddress) psid.load = 0x1000;
@@ -158,6 +163,11 @@ Bytes randomPsid(Rng& rng) {
     for (std::string* text : {&psid.name, &psid.author, &psid.copyright})
         for (std::uint32_t n = (text->clear(), rng.below(40)); n > 0; --n) text->push_back(char(rng.byte()));
     Bytes bytes = psid.build();
+    if (psid.version >= 3) {  // further chips, valid or not
+        static constexpr std::uint8_t kChips[] = {0x42, 0x44, 0x50, 0x60, 0xE0, 0xF0, 0xFE};
+        bytes[0x7A] = rng.chance(4) ? rng.pick(kEdgeBytes) : rng.pick(kChips);
+        bytes[0x7B] = rng.chance(4) ? rng.pick(kEdgeBytes) : rng.pick(kChips);
+    }
     if (rng.chance(4)) damage(bytes, rng, kPsidFields);
     return bytes;
 }
@@ -295,14 +305,20 @@ Bytes randomIconInfo(Rng& rng) {
     return icon;
 }
 
-// Text dump: every line after the rule under the column heads is one fixed-width frame.
+// Text dump: every line after the rule under the column heads is one fixed-width
+// frame, one shorter than the rule (107 characters a chip and 99 for each further one).
 void expectWellFormedText(const Bytes& bytes) {
     std::istringstream in(std::string(bytes.begin(), bytes.end()));
     std::string line;
-    bool frames = false;
-    for (std::size_t number = 1; std::getline(in, line); ++number, frames = frames || line == std::string(108, '='))
-        ASSERT_EQ(frames ? line.size() : 107u, 107u) << "line " << number << ": " << line;
-    EXPECT_TRUE(frames) << "no column heads";
+    std::size_t width = 0;
+    for (std::size_t number = 1; std::getline(in, line); ++number) {
+        if (width != 0) {
+            ASSERT_EQ(line.size(), width) << "line " << number << ": " << line;
+        } else if (line.size() % 99 == 9 && line.size() <= 306 && line == std::string(line.size(), '=')) {
+            width = line.size() - 1;
+        }
+    }
+    EXPECT_NE(width, 0u) << "no column heads";
 }
 
 // MIDI file: a header chunk and as many track chunks as it announces, whose

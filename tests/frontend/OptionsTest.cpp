@@ -79,10 +79,11 @@ TEST(Options, SongNumberAndMuteWords) {
     EXPECT_EQ(readOptions(Arguments({"-o2", "-o3"}).commandLine()).songNumber, 2);
     EXPECT_EQ(readOptions(Arguments({"-o-1"}).commandLine()).songNumber, 0);
 
-    using Voices = std::array<bool, 4>;
-    EXPECT_EQ(Arguments({"-m13"}).settings().muteVoice, (Voices{true, false, true, false}));
+    using Voices = std::array<bool, 9>;
+    EXPECT_EQ(Arguments({"-m13"}).settings().muteVoice, (Voices{true, false, true}));
     EXPECT_EQ(Arguments({"-m4x2"}).settings().muteVoice, (Voices{false, true, false, true}));
-    EXPECT_EQ(Arguments({"-m059"}).settings().muteVoice, Voices{});
+    EXPECT_EQ(Arguments({"-m059"}).settings().muteVoice,
+              (Voices{false, false, false, false, true, false, false, false, true}));
     EXPECT_EQ(Arguments({"-m", "-mx1"}).settings().muteVoice, Voices{});
 }
 
