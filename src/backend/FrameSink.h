@@ -17,7 +17,7 @@ namespace notecast {
 // endFrame. Voices are numbered from 0: 0-2 on the first SID chip, 3-5 and
 // 6-8 on the further chips of a tune that has them (WriterSettings::sidChips).
 //
-// Every sink follows the three voices, so the voice slots are the only ones
+// Every sink follows the voices, so the voice slots are the only ones
 // it must implement; the others do nothing unless a sink has a use for them
 // (the text table shows the filter, the MIDI file follows envelopes,
 // samples, volume and cues). The clock is read only inside the slots.
