@@ -1,4 +1,6 @@
 #pragma once
+#include "frontend/HelpTexts.h"
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -21,6 +23,6 @@ ProgramResult runProgram(const std::vector<std::string>& arguments,
 
 // The program's fixed texts, from their source, for building expected outputs.
 std::string bannerBlock();
-std::string usagePage();
+std::string helpPage(HelpPage page);
 
 } // namespace notecast::test

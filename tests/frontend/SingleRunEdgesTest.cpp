@@ -103,7 +103,7 @@ TEST_F(SingleRunEdges, HelpAndVersionEndWell) {
     EXPECT_NE(bannerBlock().find("Version " NOTECAST_VERSION "\n"), std::string::npos);
     EXPECT_EQ(r.exitCode, 0);
     r = runProgram({"--help"}, dir);
-    EXPECT_EQ(r.out.substr(0, bannerBlock().size() + usagePage().size()), bannerBlock() + usagePage());
+    EXPECT_EQ(r.out.substr(0, bannerBlock().size() + helpPage(HelpPage::Usage).size()), bannerBlock() + helpPage(HelpPage::Usage));
     EXPECT_CONTAINS(r.out, "-batch");
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.exitCode, 0);
