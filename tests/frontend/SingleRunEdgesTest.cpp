@@ -23,14 +23,6 @@ protected:
     }
 };
 
-// A tune whose init and play routines return at once.
-PsidBuilder quietTune(std::uint16_t songs = 1) {
-    PsidBuilder b;
-    b.songs = songs;
-    b.code = {0x60, 0xEA, 0xEA, 0x60};
-    return b;
-}
-
 TEST_F(SingleRunEdges, AnOutputThatIsAnInputIsRefusedBeforeAnythingIsWritten) {
     const Bytes tune = quietTune().build();
     writeFile(dir / "same.sid", tune);
