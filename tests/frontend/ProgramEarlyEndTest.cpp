@@ -1,8 +1,12 @@
-// Runs of the built program that end before a conversion starts.
+// Runs of the built program that end before a conversion starts: the pages,
+// the version, the settings echo and the loading failures.
 #include "frontend/ProgramRun.h"
 #include "support/TestSupport.h"
+#include "Version.h"
 
 #include <gtest/gtest.h>
+
+#include <sstream>
 
 namespace notecast::test {
 namespace {
@@ -16,10 +20,15 @@ TEST(ProgramEarlyEnd, TextsAndExitCode) {
     const std::string usage = bannerBlock() + helpPage(HelpPage::Usage);
     const std::string midiPage = bannerBlock() + helpPage(HelpPage::Midi);
     const std::string noFile = "ERROR: Could not open file for binary input\n";
+    std::ostringstream collectionHelp;
+    printCollectionHelp(collectionHelp);
     const struct {
         std::vector<std::string> args;
         std::string out, err;
+        int exitCode = 255;
     } cases[] = {
+        {{"--version"}, "NOTECAST " NOTECAST_VERSION "\n", "", 0},
+        {{"--help"}, usage + collectionHelp.str(), "", 0},
         // Standard input is a file, so no key is waited for.
         {{}, usage, ""},
         {{"-v", "-t10"}, usage, ""},
@@ -55,7 +64,7 @@ TEST(ProgramEarlyEnd, TextsAndExitCode) {
         const ProgramResult r = runProgram(c.args, dir);
         EXPECT_EQ(r.out, c.out);
         EXPECT_EQ(r.err, c.err);
-        EXPECT_EQ(r.exitCode, 255);
+        EXPECT_EQ(r.exitCode, c.exitCode);
     }
 
     // A directory is reported in one error line, not loaded.
