@@ -9,13 +9,8 @@
 namespace notecast {
 namespace {
 
-TEST(NoteTableTest, EntriesAndFindNoteAtTheEdgesOfTheRegisterRange) {
+TEST(NoteTableTest, FindNoteAtTheEdgesOfTheRegisterRange) {
     NoteTable t;
-    const std::pair<int, std::uint32_t> known[] = {{0, 278},    {1, 294},    {12, 556},  {24, 1113},
-                                                   {45, 3746},  {57, 7492},  {69, 14985},
-                                                   {81, 29970}, {94, 63504}, {95, 67280}};
-    for (auto [i, value] : known) EXPECT_EQ(t.entry(i), value) << "entry " << i;
-
     const NoteTable::Match none = t.findNote(0);
     EXPECT_EQ((std::tuple{none.found, none.note, none.tableValue}), (std::tuple{false, -1, -1}));
     const std::tuple<std::uint32_t, int, std::int32_t> cases[] = {

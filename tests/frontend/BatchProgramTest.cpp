@@ -149,13 +149,9 @@ TEST_F(BatchProgram, ConvertsEverySongOfACollectionAndKeepsWhatExists) {
     for (std::size_t i = 0; i < std::size(expected); ++i) {
         const auto& e = expected[i];
         const std::vector<std::string>& row = rows[i + 1];
-        SCOPED_TRACE(e.input + " " + e.song);
         ASSERT_EQ(row.size(), 8u);
-        EXPECT_EQ(row[0], e.input);
-        EXPECT_EQ(row[1], e.song);
-        EXPECT_EQ(row[2], e.status);
-        EXPECT_EQ(row[4], e.output);
-        EXPECT_EQ(row[5], e.seconds);
+        EXPECT_EQ((std::vector<std::string>{row[0], row[1], row[2], row[4], row[5]}),
+                  (std::vector<std::string>{e.input, e.song, e.status, e.output, e.seconds}));
         if (e.status != "converted") continue;
         outputs[e.output] = readFile(dir / e.output);
         EXPECT_EQ(std::string(outputs[e.output].begin(), outputs[e.output].begin() + 4), "MThd");

@@ -1,6 +1,6 @@
-// The DAW options on the command line: each sets its own setting only, -daw
-// sets all of them with -env, and no option old or new is taken for another
-// by a prefix or value test.
+// The DAW options on the command line: each sets its own setting only, and
+// -daw sets all of them with -env. (That no option is taken for another by a
+// prefix or value test is checked for every known option in KnownOptionsTest.)
 #include "frontend/CommandLine.h"
 #include "frontend/Options.h"
 
@@ -60,30 +60,6 @@ TEST(DawOptions, EachOptionSetsItsOwnPartAndDawSetsAllWithEnvelopes) {
     // A higher noise level given with it stays; a smaller bend range too.
     EXPECT_EQ(parse({"-noise5", "-daw"}).settings.noiseLevel, 5);
     EXPECT_EQ(parse({"-ps2", "-daw"}).settings.bendRangeInUse(), 2);
-}
-
-// Every option form the program knew before, as a user may write it: none
-// of them turns on a DAW part, and none of the DAW words (or longer words
-// made from them) is read as one of them.
-TEST(DawOptions, NoOptionIsTakenForAnother) {
-    const std::vector<std::string> classic = {
-        "-v",   "-an",  "-eng",   "-ifdisp", "-cake", "-2txt", "-ps24", "-bpm",  "-bpm140", "-ppq96",
-        "-if",  "-if3", "-o2",    "-p2n",    "-p2n3", "-karp", "-sc0.5", "-noise3", "-n",   "-cwd",
-        "-env", "-sam", "-sam3",  "-pt2",    "-t30",  "-m13",  "-x1",    "-hm",   "-ht"};
-    for (const std::string& option : classic)
-        EXPECT_EQ(dawPart(parse({option, "in.sid"}).settings), std::vector<bool>(kDawOptions.size(), false))
-            << option;
-
-    const auto plain = classicPart(parse({"in.sid"}));
-    std::vector<std::string> words = kDawOptions;
-    words.push_back("-daw");
-    for (const std::string& word : words) {
-        for (const std::string& form : {word + "2", word + "x"}) {
-            const RunOptions r = parse({form, "in.sid"});
-            EXPECT_EQ(dawPart(r.settings), std::vector<bool>(kDawOptions.size(), false)) << form;
-            EXPECT_EQ(classicPart(r), plain) << form;
-        }
-    }
 }
 
 } // namespace

@@ -17,9 +17,6 @@ namespace fs = std::filesystem;
 
 const char* const kCredits = "Name         : Test Tune\nAuthor       : NOTECAST\nCopyright    : 2026 NOTECAST\n";
 
-// A one-song PAL tune at $1000 whose init and play routines return at once.
-PsidBuilder quietTune() { return PsidBuilder{.code = {0x60, 0xEA, 0xEA, 0x60}}; }  // $1000 RTS, $1003 RTS
-
 class ProgramConversion : public ::testing::Test {
 protected:
     fs::path dir = scratchDir(::testing::UnitTest::GetInstance()->current_test_info()->name());

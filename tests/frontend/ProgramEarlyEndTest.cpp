@@ -1,65 +1,42 @@
-// Runs of the built program that end before a conversion starts.
+// Runs of the built program that end before a conversion starts: the pages,
+// the version, the settings echo and the loading failures.
 #include "frontend/ProgramRun.h"
 #include "support/TestSupport.h"
+#include "Version.h"
 
 #include <gtest/gtest.h>
+
+#include <sstream>
 
 namespace notecast::test {
 namespace {
 
 namespace fs = std::filesystem;
 
-const char* const kMidiOptions =
-    "     -ps<num>    set pitchbend sensitivity (default: 96 semitones)\n"
-    "     -bpm<num>   set tempo in beats per minute (default: 100.0)\n"
-    "     -ppq<num>   set timebase in pulses per quarter (default: 120)\n"
-    "     -t<num>     set time in seconds to run song (default: 90)\n"
-    "     -env        optimize note lengths by envelope emulation\n"
-    "     -if[num]    inhibit sustaining frequency changes\n"
-    "     -noise<num> noise mapping level (default: 0)\n"
-    "     -sam<num>   capture sample events on channel [0..15]\n"
-    "     -p2n[num]   map [max. X] pitch changes to note events (default: all)\n"
-    "     -pt<num>    pitch to note threshold (default: 1 semitone)\n"
-    "     -sc<num>    scale song speed (default: 1.0)\n"
-    "     -m<num>     mute SID voice(s) (default: none)\n"
-    "     -daw        DAW-ready file: -env and all of the options below\n"
-    "     -tracks     one named track per channel (format 1)\n"
-    "     -gm         General MIDI sound per channel\n"
-    "     -kit        drums on General MIDI drum keys, channel 10\n"
-    "     -click      a noise click takes the pitch of its tone\n"
-    "     -split      bend range max. 12, pitch steps become notes\n"
-    "     -beat       tempo from the notes of all channels\n"
-    "     -vel        velocity from envelope and volume\n"
-    "\n";
-
-const char* const kTextOptions =
-    "     -2txt     generate text file (default: midi file)\n"
-    "(T)  -cake     set SMPTE time format (Cakewalk)\n"
-    "(T)  -eng      use English notes\n"
-    "(T)  -ifdisp   inhibit frequency display column\n"
-    "(T)  -an       always show notes\n"
-    "\n";
-
 TEST(ProgramEarlyEnd, TextsAndExitCode) {
     const fs::path dir = scratchDir("early-end");
     writeFile(dir / "empty.sid", std::string());
     writeFile(dir / "notes.txt", std::string("This is no C64 tune.\n"));
-    // Every page starts with the syntax lines of the usage page.
-    const std::string usage = bannerBlock() + usagePage();
-    const std::string pageHead = usage.substr(0, usage.find("\n\n", bannerBlock().size()) + 2);
+    const std::string usage = bannerBlock() + helpPage(HelpPage::Usage);
+    const std::string midiPage = bannerBlock() + helpPage(HelpPage::Midi);
     const std::string noFile = "ERROR: Could not open file for binary input\n";
+    std::ostringstream collectionHelp;
+    printCollectionHelp(collectionHelp);
     const struct {
         std::vector<std::string> args;
         std::string out, err;
+        int exitCode = 255;
     } cases[] = {
+        {{"--version"}, "NOTECAST " NOTECAST_VERSION "\n", "", 0},
+        {{"--help"}, usage + collectionHelp.str(), "", 0},
         // Standard input is a file, so no key is waited for.
         {{}, usage, ""},
         {{"-v", "-t10"}, usage, ""},
         // Help pages take precedence over everything else.
-        {{"-hm", "missing.sid"}, pageHead + kMidiOptions, ""},
-        {{"missing.sid", "-ht"}, pageHead + kTextOptions, ""},
-        {{"-ht", "-hm"}, pageHead + kMidiOptions, ""},
-        {{"-hm", "-ht"}, pageHead + kMidiOptions, ""},
+        {{"-hm", "missing.sid"}, midiPage, ""},
+        {{"missing.sid", "-ht"}, bannerBlock() + helpPage(HelpPage::Text), ""},
+        {{"-ht", "-hm"}, midiPage, ""},
+        {{"-hm", "-ht"}, midiPage, ""},
         // Verbose runs echo the settings before loading; text mode leaves the
         // label of the next line open.
         {{"-v", "-bpm", "-if", "missing.sid"},
@@ -87,7 +64,7 @@ TEST(ProgramEarlyEnd, TextsAndExitCode) {
         const ProgramResult r = runProgram(c.args, dir);
         EXPECT_EQ(r.out, c.out);
         EXPECT_EQ(r.err, c.err);
-        EXPECT_EQ(r.exitCode, 255);
+        EXPECT_EQ(r.exitCode, c.exitCode);
     }
 
     // A directory is reported in one error line, not loaded.

@@ -1,6 +1,5 @@
 #include "frontend/ProgramRun.h"
 
-#include "frontend/HelpTexts.h"
 #include "support/TestSupport.h"
 
 #include <sys/wait.h>
@@ -55,9 +54,9 @@ std::string bannerBlock() {
     return out.str() + "\n";
 }
 
-std::string usagePage() {
+std::string helpPage(HelpPage page) {
     std::ostringstream out;
-    printHelpPage(out, HelpPage::Usage);
+    printHelpPage(out, page);
     return out.str();
 }
 

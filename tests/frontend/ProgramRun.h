@@ -1,4 +1,7 @@
 #pragma once
+#include "frontend/HelpTexts.h"
+#include "support/TestSupport.h"
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -19,8 +22,13 @@ ProgramResult runProgram(const std::vector<std::string>& arguments,
                          const std::filesystem::path& workingDirectory,
                          const std::string& input = "", const std::string& program = "");
 
+// A PAL tune at $1000 of `songs` songs whose init and play routines return at once.
+inline PsidBuilder quietTune(std::uint16_t songs = 1) {
+    return PsidBuilder{.songs = songs, .code = {0x60, 0xEA, 0xEA, 0x60}};  // $1000 RTS, $1003 RTS
+}
+
 // The program's fixed texts, from their source, for building expected outputs.
 std::string bannerBlock();
-std::string usagePage();
+std::string helpPage(HelpPage page);
 
 } // namespace notecast::test

@@ -1,8 +1,7 @@
 // Single runs at the edges: outputs that are inputs, options that are none,
-// truncated tunes, every song of a tune, and the pages that end a run well.
+// truncated tunes, every song of a tune.
 #include "frontend/ProgramRun.h"
 #include "support/TestSupport.h"
-#include "Version.h"
 
 #include <gtest/gtest.h>
 
@@ -22,14 +21,6 @@ protected:
         return n;
     }
 };
-
-// A tune whose init and play routines return at once.
-PsidBuilder quietTune(std::uint16_t songs = 1) {
-    PsidBuilder b;
-    b.songs = songs;
-    b.code = {0x60, 0xEA, 0xEA, 0x60};
-    return b;
-}
 
 TEST_F(SingleRunEdges, AnOutputThatIsAnInputIsRefusedBeforeAnythingIsWritten) {
     const Bytes tune = quietTune().build();
@@ -95,18 +86,6 @@ TEST_F(SingleRunEdges, EverySongIntoItsOwnFile) {
     EXPECT_EQ(r.exitCode, 0);
     for (const char* name : {"dump_subtune1.txt", "dump_subtune3.txt", "dump_subtune1.svg", "dump_subtune3.svg"})
         EXPECT_TRUE(fs::exists(dir / name)) << name;
-}
-
-TEST_F(SingleRunEdges, HelpAndVersionEndWell) {
-    ProgramResult r = runProgram({"--version"}, dir);
-    EXPECT_EQ(r.out, "NOTECAST " NOTECAST_VERSION "\n");
-    EXPECT_NE(bannerBlock().find("Version " NOTECAST_VERSION "\n"), std::string::npos);
-    EXPECT_EQ(r.exitCode, 0);
-    r = runProgram({"--help"}, dir);
-    EXPECT_EQ(r.out.substr(0, bannerBlock().size() + usagePage().size()), bannerBlock() + usagePage());
-    EXPECT_CONTAINS(r.out, "-batch");
-    EXPECT_EQ(r.err, "");
-    EXPECT_EQ(r.exitCode, 0);
 }
 
 } // namespace

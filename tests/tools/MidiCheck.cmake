@@ -15,14 +15,14 @@ if(NOTECAST_CHECK_PYTHON)
   add_test(NAME midi_check_selftest COMMAND ${NOTECAST_CHECK_PYTHON} ${check_midi} selftest)
   add_test(NAME midi_files_from_shared_tunes
     COMMAND ${NOTECAST_CHECK_PYTHON} ${check_midi} sweep $<TARGET_FILE:notecast>
-            ${NOTECAST_SHARED_DIR}/testdata/psid --seconds 60 --sweep-seconds 20)
+            ${NOTECAST_SHARED_DIR}/testdata/psid 60 20)
   # With -daw: every PSID tune gives a format-1 file with named tracks,
   # programs, drum keys on channel 10 and velocities that vary, its channels
   # event for event those of the format-0 file; and every melodic note of
   # the traced tunes is there.
   add_test(NAME midi_daw_files_from_shared_tunes
     COMMAND ${NOTECAST_CHECK_PYTHON} ${check_midi} daw $<TARGET_FILE:notecast>
-            ${NOTECAST_SHARED_DIR}/testdata/psid --seconds 60)
+            ${NOTECAST_SHARED_DIR}/testdata/psid 60)
   add_test(NAME midi_daw_melodic_notes_of_traced_tunes
     COMMAND ${NOTECAST_CHECK_PYTHON} ${check_midi} traces $<TARGET_FILE:notecast>
             ${NOTECAST_SHARED_DIR}/testdata)

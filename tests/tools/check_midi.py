@@ -1,18 +1,19 @@
 #!/usr/bin/python3
-"""Checks that the MIDI files NOTECAST writes are valid Standard MIDI Files.
+# Checks that the MIDI files NOTECAST writes are valid Standard MIDI Files.
+#
+# Each file is read twice: by a strict reader of its own (chunk layout, track
+# lengths, variable-length quantities of at most four bytes, a status byte on
+# every event, data bytes 0-127, End of Track last in every track) and by the
+# mido library with clipping off. Every Note On must be ended by a Note Off on
+# its channel and key. The daw command checks what -daw promises on top, and
+# the traces command that with -daw every melodic note of the traced tunes is
+# there. Exit codes: 0 valid, 1 invalid or a conversion failed, 77 nothing to
+# check (mido not installed, or no tunes), which the test runner reports as
+# skipped.
+#
+# usage: check_midi.py selftest | sweep NOTECAST TUNES SECONDS SWEEP_SECONDS
+#        | daw NOTECAST TUNES SECONDS | traces NOTECAST TESTDATA
 
-Each file is read twice: by a strict reader of its own (chunk layout, track
-lengths, variable-length quantities of at most four bytes, a status byte on
-every event, data bytes 0-127, End of Track last in every track) and by the
-mido library with clipping off. Every Note On must be ended by a Note Off on
-its channel and key. The daw command checks what -daw promises on top, and
-the traces command that with -daw every melodic note of the traced tunes is
-there. Exit codes: 0 valid, 1 invalid or a conversion failed, 77 nothing to
-check (mido not installed, or no tunes), which the test runner reports as
-skipped.
-"""
-
-import argparse
 import collections
 import csv
 import math
@@ -129,7 +130,7 @@ def smf(events, length_adjust=0, more_tracks=(), fmt=0, count=None):
     return b"MThd" + bytes([0, 0, 0, 6, 0, fmt, 0, count, 0, 120]) + chunks
 
 
-def selftest(_args):
+def selftest():
     """Each broken variant of a small valid file must be found out."""
     on, off, eot = [0, 0x90, 60, 100], [10, 0x80, 60, 0], [0, 0xFF, 0x2F, 0]
     cases = [
@@ -152,10 +153,9 @@ def selftest(_args):
     failed = 0
     with tempfile.TemporaryDirectory(prefix="notecast-midi-") as d:
         for name, data, valid in cases:
-            path = os.path.join(d, "case.mid")
-            with open(path, "wb") as f:
+            with open(os.path.join(d, "case.mid"), "wb") as f:
                 f.write(data)
-            problem, _ = check_file(path)
+            problem, _ = check_file(f.name)
             if (problem is None) != valid:
                 failed += 1
                 print("FAIL %s: %s" % (name, problem or "not reported"))
@@ -163,55 +163,31 @@ def selftest(_args):
     return 1 if failed else 0
 
 
-def files(args):
-    bad = 0
-    for path in args.files:
-        problem, notes = check_file(path)
-        bad += problem is not None
-        print("INVALID %s: %s" % (path, problem) if problem else "ok %s (%d notes)" % (path, notes))
-    return 1 if bad else 0
-
-
-def sweep(args):
+def sweep(notecast, folder, seconds, sweep_seconds):
     """Converts every tune with the defaults and with each option of the sweep."""
-    tunes = tune_files(args.tunes)
-    if not tunes:
-        print("no tunes in %s: skipped" % args.tunes)
-        return SKIP
-    if not os.access(args.notecast, os.X_OK):
-        print("FAIL the program %s is not built" % args.notecast)
-        return 1
-    runs = [([], args.seconds)] + [([opt], args.sweep_seconds) for opt in SWEEP]
-    failures, valid, default_notes = [], 0, 0
-    with tempfile.TemporaryDirectory(prefix="notecast-midi-") as out_dir:
-        for options, seconds in runs:
-            label = " ".join(options) or "(defaults)"
-            for tune in tunes:
-                out = os.path.join(out_dir, "out.mid")
-                cmd = [args.notecast] + options + ["-t%d" % seconds, tune, out]
+    runs = [([], int(seconds))] + [([opt], int(sweep_seconds)) for opt in SWEEP]
+    failures, default_notes = [], 0
+    with tempfile.TemporaryDirectory(prefix="notecast-midi-") as d:
+        out = os.path.join(d, "out.mid")
+        for options, time in runs:
+            for tune in tune_files(folder):
                 try:
-                    result = subprocess.run(cmd, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                                            stderr=subprocess.PIPE, timeout=300)
-                    problem = None if result.returncode == 0 and os.path.exists(out) else \
-                        "exit code %d: %s" % (result.returncode, result.stderr.decode("latin-1").strip())
-                except subprocess.TimeoutExpired:
-                    problem = "conversion did not finish"
-                notes = 0
-                if problem is None:
+                    convert(notecast, options, tune, out, time)
                     problem, notes = check_file(out)
+                except Exception as e:  # a failed or unfinished conversion is a finding
+                    problem, notes = "%s: %s" % (type(e).__name__, e), 0
                 if problem:
-                    failures.append("%s %s: %s" % (label, os.path.basename(tune), problem))
-                else:
-                    valid += 1
+                    failures.append("%s %s: %s" % (" ".join(options) or "(defaults)", os.path.basename(tune), problem))
                 default_notes += notes if not options else 0
-                if os.path.exists(out):
-                    os.remove(out)
     if default_notes == 0:
         failures.append("no tune produced a single note with the default options")
+    return report(failures, "%d option sets, %d notes with the defaults" % (len(runs), default_notes))
+
+
+def report(failures, summary):
     for f in failures:
         print("FAIL " + f)
-    print("%d tunes, %d option sets, %d notes with the defaults" % (len(tunes), len(runs), default_notes))
-    print("%d passed, %d failed" % (valid, len(failures)))
+    print("%s, %d failed" % (summary, len(failures)))
     return 1 if failures else 0
 
 
@@ -276,33 +252,23 @@ def check_daw(path, classic_path):
             raise ValueError("channel %d differs from the format-0 file" % c)
 
 
-def daw(args):
+def daw(notecast, folder, seconds):
     """Every tune with -daw: a valid format-1 file that keeps the promises."""
-    tunes = tune_files(args.tunes)
-    if not tunes:
-        print("no tunes in %s: skipped" % args.tunes)
-        return SKIP
     failures = []
     with tempfile.TemporaryDirectory(prefix="notecast-midi-") as d:
-        for tune in tunes:
-            out, classic = os.path.join(d, "daw.mid"), os.path.join(d, "classic.mid")
+        out, classic = os.path.join(d, "daw.mid"), os.path.join(d, "classic.mid")
+        for tune in tune_files(folder):
             try:
-                convert(args.notecast, ["-daw"], tune, out, args.seconds)
-                convert(args.notecast, DAW_OPTIONS, tune, classic, args.seconds)
+                convert(notecast, ["-daw"], tune, out, int(seconds))
+                convert(notecast, DAW_OPTIONS, tune, classic, int(seconds))
                 problem, _ = check_file(out)
                 if problem is None:
                     check_daw(out, classic)
             except Exception as e:  # a failed conversion or check is a finding
                 problem = "%s: %s" % (type(e).__name__, e)
-            for f in (out, classic):
-                if os.path.exists(f):
-                    os.remove(f)
             if problem:
                 failures.append("%s: %s" % (os.path.basename(tune), problem))
-    for f in failures:
-        print("FAIL " + f)
-    print("%d tunes, %d failed" % (len(tunes), len(failures)))
-    return 1 if failures else 0
+    return report(failures, "%d tunes" % len(tune_files(folder)))
 
 
 FRAME_SECONDS = 19705 / 985248.0  # a PAL vertical-blank frame
@@ -396,25 +362,23 @@ def melodic_notes_found(notecast, tune, trace_path, out):
     return found, misses
 
 
-def traces(args):
+def traces(notecast, testdata):
     """With -daw every gate-on after which a voice sounds a tone within three
     frames has a note within three frames at the pitch of its first tonal
     frame (or, for a drum, a drum hit)."""
-    pairs = []
-    for folder, traces_dir in (("psid", "traces"), ("musician", "musician/traces")):
-        d = os.path.join(args.testdata, traces_dir)
-        for name in sorted(os.listdir(d)) if os.path.isdir(d) else []:
-            tune = os.path.join(args.testdata, folder, name[:-4] + ".sid")
-            if name.endswith(".csv") and os.path.exists(tune):
-                pairs.append((tune, os.path.join(d, name)))
+    pairs = [(tune, os.path.join(testdata, traces_dir, name[:-4] + ".csv"))
+             for folder, traces_dir in (("psid", "traces"), ("musician", "musician/traces"))
+             for tune in tune_files(os.path.join(testdata, folder))
+             for name in [os.path.basename(tune)]
+             if os.path.exists(os.path.join(testdata, traces_dir, name[:-4] + ".csv"))]
     if not pairs:
-        print("no traces in %s: skipped" % args.testdata)
+        print("no traces in %s: skipped" % testdata)
         return SKIP
     failed = 0
     with tempfile.TemporaryDirectory(prefix="notecast-midi-") as d:
         for tune, trace in pairs:
             try:
-                found, misses = melodic_notes_found(args.notecast, tune, trace, os.path.join(d, "out.mid"))
+                found, misses = melodic_notes_found(notecast, tune, trace, os.path.join(d, "out.mid"))
             except Exception as e:  # a failed conversion is a finding
                 found, misses = collections.Counter(missed=1), ["%s: %s" % (type(e).__name__, e)]
             failed += bool(misses)
@@ -425,40 +389,21 @@ def traces(args):
 
 
 def tune_files(folder):
-    return sorted(os.path.join(folder, n) for n in os.listdir(folder) if n.lower().endswith(".sid")) \
+    return sorted(os.path.join(folder, n) for n in os.listdir(folder) if n.endswith(".sid")) \
         if os.path.isdir(folder) else []
 
 
-def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    commands = parser.add_subparsers(dest="command", required=True)
-    commands.add_parser("selftest", help="broken files must be reported").set_defaults(run=selftest)
-    p = commands.add_parser("files", help="check the given files")
-    p.add_argument("files", nargs="+")
-    p.set_defaults(run=files)
-    p = commands.add_parser("sweep", help="convert a folder of tunes and check every file")
-    p.add_argument("notecast")
-    p.add_argument("tunes")
-    p.add_argument("--seconds", type=int, default=60, help="playing time with the defaults")
-    p.add_argument("--sweep-seconds", type=int, default=20, help="playing time per option")
-    p.set_defaults(run=sweep)
-    p = commands.add_parser("daw", help="convert a folder of tunes with -daw and check the promises")
-    p.add_argument("notecast")
-    p.add_argument("tunes")
-    p.add_argument("--seconds", type=int, default=60, help="playing time")
-    p.set_defaults(run=daw)
-    p = commands.add_parser("traces", help="melodic notes of the traced tunes with -daw")
-    p.add_argument("notecast")
-    p.add_argument("testdata")
-    p.set_defaults(run=traces)
-    args = parser.parse_args()
+def main(command, *args):
     try:
         import mido  # noqa: F401
     except ImportError:
         print("python3-mido is not installed: skipped")
         return SKIP
-    return args.run(args)
+    if command in ("sweep", "daw") and not tune_files(args[1]):
+        print("no tunes in %s: skipped" % args[1])
+        return SKIP
+    return {"selftest": selftest, "sweep": sweep, "daw": daw, "traces": traces}[command](*args)
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(main(*sys.argv[1:]))

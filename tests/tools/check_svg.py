@@ -4,6 +4,7 @@ command converts with the program and reads what it drew. Exit codes: 0
 good, 1 a finding, 77 nothing to check (no tunes, no browser), which the
 test runner reports as skipped."""
 
+import collections
 import glob
 import os
 import shutil
@@ -171,36 +172,22 @@ def browser(binary, source, testdata):
             width, height = int(float(root.get("width"))), int(float(root.get("height")))
             png = os.path.join(folder, "render%d.png" % number)
             profile = tempfile.mkdtemp(dir=folder)
-            subprocess.run([chromium, "--headless", "--no-sandbox", "--disable-gpu", "--disable-quic",
-                            "--no-first-run", "--disable-background-networking",
-                            "--disable-component-update", "--disable-sync", "--hide-scrollbars",
-                            "--user-data-dir=" + profile, "--screenshot=" + png,
+            flags = "headless no-sandbox disable-gpu disable-quic no-first-run disable-background-networking " \
+                "disable-component-update disable-sync hide-scrollbars".split()
+            subprocess.run([chromium, *("--" + f for f in flags), "--user-data-dir=" + profile, "--screenshot=" + png,
                             "--window-size=%d,%d" % (width, height), "file://" + picture],
-                           stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                           timeout=180, check=False)
+                           stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=180)
             if not os.path.exists(png):
                 raise AssertionError("%s: Chromium made no image" % picture)
             columns, lines, rows, bpp = png_rgb(png)
             # A channel's notes: its colour at each velocity's opacity over
-            # the white and the shaded rows.
-            shades = {}
-            for c in channels:
-                for opacity in NOTE_OPACITIES:
-                    for ground in ((255, 255, 255), (0xEC, 0xEF, 0xF3)):
-                        shade = [round(opacity * a + (1 - opacity) * b) for a, b in zip(CHANNEL_COLOURS[c], ground)]
-                        for r in range(-2, 3):  # the renderer rounds its own way
-                            for g in range(-2, 3):
-                                for b in range(-2, 3):
-                                    shades[(shade[0] + r, shade[1] + g, shade[2] + b)] = c
-            counts, drawn = {c: 0 for c in channels}, 0
-            for row in rows:
-                for i in range(0, len(row), bpp):
-                    pixel = (row[i], row[i + 1], row[i + 2])
-                    if pixel != (255, 255, 255):
-                        drawn += 1
-                    c = shades.get(pixel)
-                    if c is not None:
-                        counts[c] += 1
+            # the white and the shaded rows, within the renderer's rounding.
+            shades = {(c, tuple(round(opacity * a + (1 - opacity) * b) for a, b in zip(CHANNEL_COLOURS[c], ground)))
+                      for c in channels for opacity in NOTE_OPACITIES for ground in ((255,) * 3, (0xEC, 0xEF, 0xF3))}
+            pixels = collections.Counter(bytes(row[i:i + 3]) for row in rows for i in range(0, len(row), bpp))
+            drawn = sum(n for p, n in pixels.items() if p != b"\xff\xff\xff")
+            counts = {c: sum(n for p, n in pixels.items() if any(k == c and max(map(abs, map(int.__sub__, p, s))) <= 2
+                                                                  for k, s in shades)) for c in channels}
             print("%s %s: %dx%d, %d drawn pixels, by channel %s" % (os.path.basename(tune), options,
                                                                     columns, lines, drawn, counts))
             # More than the legend's swatch (144 pixels) for every channel.
@@ -227,23 +214,16 @@ def example(binary, source, write):
     return 0
 
 
+# usage: check_svg.py wellformed|long BINARY TESTDATA; browser BINARY SOURCE TESTDATA;
+#        example BINARY SOURCE [--write]
 def main(argv):
-    command, rest = argv[1], argv[2:]
+    commands = {"wellformed": wellformed, "long": long_songs, "browser": browser,
+                "example": lambda binary, source, *write: example(binary, source, write == ("--write",))}
     try:
-        if command == "wellformed":
-            return wellformed(*rest)
-        if command == "long":
-            return long_songs(*rest)
-        if command == "browser":
-            return browser(*rest)
-        if command == "example":
-            return example(rest[0], rest[1], "--write" in rest)
+        return commands[argv[1]](*argv[2:])
     except (AssertionError, subprocess.TimeoutExpired) as finding:
         print("FAIL: %s" % finding)
         return 1
-    print("usage: check_svg.py wellformed|long BINARY TESTDATA; browser BINARY SOURCE TESTDATA; "
-          "example BINARY SOURCE [--write]")
-    return 1
 
 
 if __name__ == "__main__":

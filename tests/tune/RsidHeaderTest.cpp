@@ -136,10 +136,7 @@ TEST(ExtraChips, AddressBytesModelsAndWhatIsLeftOut) {
         SCOPED_TRACE(testing::Message() << "v" << c.version << " $" << std::hex << int{c.second} << " $"
                                         << int{c.third});
         // Chip 1 6581, chip 2 8580, chip 3 6581.
-        test::PsidBuilder p;
-        p.version = c.version;
-        p.code.assign(16, 0x60);
-        Bytes psid = p.build();
+        Bytes psid = test::PsidBuilder{.version = c.version, .code = Bytes(16, 0x60)}.build();
         psid[0x76] = 0x01;
         psid[0x77] = 0x94;
         psid[0x7A] = c.second;
@@ -149,13 +146,11 @@ TEST(ExtraChips, AddressBytesModelsAndWhatIsLeftOut) {
         for (const Bytes& file : {psid, rsid}) {
             SidTune tune = load(file);
             ASSERT_TRUE(tune.status());
-            const SidTuneInfo info = tune.getInfo();
-            EXPECT_EQ(info.sidModel, 1);
-            EXPECT_EQ(info.sid2Address, c.wantSecond);
-            EXPECT_EQ(info.sid3Address, c.wantThird);
-            EXPECT_EQ(info.sid2Model, c.wantModel2);
-            EXPECT_EQ(info.sid3Model, c.wantModel3);
-            EXPECT_EQ(info.headerWarnings.size(), static_cast<std::size_t>(c.warnings));
+            const SidTuneInfo i = tune.getInfo();
+            EXPECT_EQ((std::vector<unsigned>{i.sidModel, i.sid2Address, i.sid3Address, i.sid2Model, i.sid3Model,
+                                             static_cast<unsigned>(i.headerWarnings.size())}),
+                      (std::vector<unsigned>{1, c.wantSecond, c.wantThird, c.wantModel2, c.wantModel3,
+                                             static_cast<unsigned>(c.warnings)}));
         }
     }
 }
