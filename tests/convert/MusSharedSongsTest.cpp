@@ -3,14 +3,11 @@
 // jiffies, against the values recorded when the player was checked note by
 // note against the songs' streams; and a text dump named after the song's
 // first text line. (A whole conversion is among the golden ones.)
-#include "convert/Converter.h"
+#include "convert/ConvertRun.h"
 #include "convert/MusPlayerRun.h"
-#include "support/TestSupport.h"
-#include "tune/SidTune.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 
 namespace notecast::test {
 namespace {
@@ -51,17 +48,9 @@ TEST(MusSharedSongs, NoteStartsAndConversions) {
 
         SidTune tune(path.string().c_str());
         ASSERT_TRUE(tune.status());
-        ConverterSettings settings;
-        settings.playSeconds = 2;
-        settings.outputMode = OutputMode::Text;
         Converter converter;
-        converter.configure(settings);
-        converter.initSong(tune, 1);
-        converter.run((dir / "song.txt").string(), true, nullptr);
-        std::ifstream text(dir / "song.txt");
-        std::string title;
-        std::getline(text, title);
-        EXPECT_EQ(title, std::string(tune.getInfo().infoLines[0]) + " - NOTECAST Text/SID Dump");
+        convertSong(converter, tune, settingsFor(OutputMode::Text, 2), dir / "song.txt");
+        EXPECT_EQ(fileLines(dir / "song.txt").at(0), std::string(tune.getInfo().infoLines[0]) + " - NOTECAST Text/SID Dump");
     }
 }
 

@@ -5,15 +5,13 @@
 #include "convert/NoteTracker.h"
 #include "emu/EmuEngine.h"
 #include "convert/FrameCapture.h"
+#include "convert/TraceRows.h"
 #include "support/TestSupport.h"
 #include "tune/SidTune.h"
 
 #include <gtest/gtest.h>
 
-#include <array>
-#include <fstream>
 #include <map>
-#include <sstream>
 
 namespace notecast {
 namespace {
@@ -22,31 +20,11 @@ namespace fs = std::filesystem;
 
 constexpr int kTraceFrames = 3000;
 
-// One frame in the trace's terms: per voice freq, pw, ctrl, ad, sr; then
-// $D417 and $D418 & $7F.
-using Row = std::array<std::uint32_t, 17>;
+using Row = test::TraceRow;
 
 std::string columnName(std::size_t k) {
     static const char* const names[5] = {"freq", "pw", "ctrl", "ad", "sr"};
     return k < 15 ? "v" + std::to_string(k / 5 + 1) + " " + names[k % 5] : k == 15 ? "d417" : "d418";
-}
-
-std::vector<Row> readTrace(const fs::path& path) {
-    std::ifstream in(path);
-    std::vector<Row> rows;
-    std::string line;
-    std::getline(in, line);  // column names
-    while (std::getline(in, line)) {
-        std::istringstream cells(line);
-        std::vector<std::uint32_t> values;
-        for (std::string cell; std::getline(cells, cell, ',');)
-            values.push_back(static_cast<std::uint32_t>(std::stoul(cell, nullptr, 16)));
-        if (values.size() != 18) continue;
-        Row r;
-        std::copy(values.begin() + 1, values.end(), r.begin());  // after the frame number
-        rows.push_back(r);
-    }
-    return rows;
 }
 
 // What our capture says in the trace's terms.
@@ -72,7 +50,7 @@ TEST_P(TraceComparison, RegistersAndDumpColumnsAgreeFrameByFrame) {
     const fs::path sid = test::sharedFile("psid/" + GetParam() + ".sid");
     NOTECAST_REQUIRE_SHARED(trace);
     NOTECAST_REQUIRE_SHARED(sid);
-    const std::vector<Row> rows = readTrace(trace);
+    const std::vector<Row> rows = test::readTrace(trace);
     ASSERT_EQ(rows.size(), static_cast<std::size_t>(kTraceFrames));
 
     SidTune tune(sid.string().c_str());

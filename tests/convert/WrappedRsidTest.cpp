@@ -3,10 +3,9 @@
 // through $0314, the raster, a CIA 2 NMI, the hardware vector with the ROMs
 // banked out, an init that never returns). One snapshot per handler run must
 // give the register sequence of the tune's trace, as the text dump shows it.
-#include "convert/Converter.h"
+#include "convert/ConvertRun.h"
 #include "convert/FrameReplay.h"
-#include "support/TestSupport.h"
-#include "tune/SidTune.h"
+#include "convert/TraceRows.h"
 
 #include <gtest/gtest.h>
 
@@ -50,9 +49,8 @@ Fields registerColumns(const std::string& line) {
     return f;
 }
 
-// The same columns from a trace row: freq pw ctrl ad sr per voice, $D417,
-// $D418 & $7F; the frequencies after the hard-sync rule.
-Fields expectedColumns(const std::vector<std::uint32_t>& row) {
+// The same columns from a trace row, the frequencies after the hard-sync rule.
+Fields expectedColumns(const test::TraceRow& row) {
     emu::SidVoice voices[3];
     for (int v = 0; v < 3; ++v) {
         voices[v].frequencyRegister = row[5 * v];
@@ -79,21 +77,6 @@ Fields expectedColumns(const std::vector<std::uint32_t>& row) {
     return f;
 }
 
-std::vector<Fields> traceColumns(const fs::path& path) {
-    std::ifstream in(path);
-    std::vector<Fields> rows;
-    std::string line;
-    std::getline(in, line);
-    while (std::getline(in, line)) {
-        std::istringstream cells(line);
-        std::vector<std::uint32_t> values;
-        for (std::string cell; std::getline(cells, cell, ',');)
-            values.push_back(static_cast<std::uint32_t>(std::stoul(cell, nullptr, 16)));
-        if (values.size() == 18) rows.push_back(expectedColumns({values.begin() + 1, values.end()}));
-    }
-    return rows;
-}
-
 TEST(WrappedRsid, EveryInterruptKindGivesTheTracedRegisters) {
     const fs::path index = test::sharedFile("rsid-wrapped/index.csv");
     NOTECAST_REQUIRE_SHARED(index);
@@ -108,32 +91,26 @@ TEST(WrappedRsid, EveryInterruptKindGivesTheTracedRegisters) {
         const fs::path trace = test::sharedFile("traces/" + psid.substr(0, psid.size() - 4) + ".csv");
         if (trace.empty() || file == kCannotWork) continue;
         SCOPED_TRACE(file);
-        const std::vector<Fields> expected = traceColumns(trace);
+        std::vector<Fields> expected;
+        for (const test::TraceRow& row : test::readTrace(trace)) expected.push_back(expectedColumns(row));
         ASSERT_GE(expected.size(), kFrames);
 
         SidTune tune(test::sharedFile("rsid-wrapped/" + file).string().c_str());
         ASSERT_TRUE(tune.status()) << tune.getInfo().statusText;
         ASSERT_TRUE(tune.getInfo().interruptDriven);
         Converter converter;
-        ConverterSettings settings;
-        settings.outputMode = OutputMode::Text;
-        settings.playSeconds = 60;
-        converter.configure(settings);
-        converter.initSong(tune, tune.getInfo().startSong);
-        converter.run(out.string(), true, nullptr);
+        test::convertSong(converter, tune, test::settingsFor(OutputMode::Text, 60), out,
+                          tune.getInfo().startSong);
         EXPECT_TRUE(converter.machineWarnings().empty());
-
-        std::ifstream dump(out);
+        const std::vector<std::string> lines = test::fileLines(out);
         std::vector<Fields> got;
-        std::string line;
-        for (std::size_t i = 0; std::getline(dump, line); ++i)
-            if (i >= kHeaderLines) got.push_back(registerColumns(line));
+        for (std::size_t i = kHeaderLines; i < lines.size(); ++i) got.push_back(registerColumns(lines[i]));
         ASSERT_GE(got.size(), kFrames + kShift);
 
         // Before the tune first writes a register, each side shows its own
         // start value: ours the SID after the reset, the trace's whatever
         // its emulator (which has no I/O area) found at $D400.
-        const Fields ourStart = expectedColumns(std::vector<std::uint32_t>(17, 0));
+        const Fields ourStart = expectedColumns(test::TraceRow{});
         std::size_t best = 0;
         int bestShift = 0;
         for (int shift = -kShift; shift <= kShift; ++shift) {

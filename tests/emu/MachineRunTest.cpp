@@ -1,16 +1,21 @@
 // The whole machine: cycles, interrupts between instructions, our system
 // code, and which handler runs make frames. Programs are 6510 bytes with
 // their listing.
+#include "emu/Code6510.h"
 #include "emu/CpuTestMachine.h"
 #include "emu/SystemRom.h"
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace notecast::emu {
 namespace {
 
+using test::join;
 using test::peek;
 using test::poke;
+using test::stores;
 
 C64& machine(Clock clock = Clock::Pal) {
     C64& m = *test::currentMachine();
@@ -20,9 +25,9 @@ C64& machine(Clock clock = Clock::Pal) {
 }
 
 // Runs `code` at $1000 as the tune's init for `cycles` cycles.
-C64& run(std::initializer_list<std::uint8_t> code, std::uint64_t cycles) {
+C64& run(const test::Code& code, std::uint64_t cycles) {
     C64& m = *test::currentMachine();
-    poke(0x1000, code);
+    for (std::size_t i = 0; i < code.size(); ++i) m.ram[0x1000 + i] = code[i];
     m.enterTune(0x1000, 0);
     while (m.runMachine(cycles) == MachineStop::Frame) {}
     return m;
@@ -31,29 +36,25 @@ C64& run(std::initializer_list<std::uint8_t> code, std::uint64_t cycles) {
 std::uint16_t word(std::uint16_t at) { return static_cast<std::uint16_t>(peek(at) | (peek(at + 1) << 8)); }
 
 TEST(MachineCycles, PenaltiesOfBranchesAndIndexedReads) {
+    // With Z set and X = $10; the instruction at $1000, or at $10F0 for a branch across a page.
     const struct {
         const char* what;
-        std::uint16_t pc;
         std::initializer_list<std::uint8_t> code;
-        std::uint8_t x;
         std::uint32_t cycles;
     } cases[] = {
-        {"BNE not taken", 0x1000, {0xD0, 0x10}, 0, 2},  // Z set below
-        {"BEQ taken", 0x1000, {0xF0, 0x10}, 0, 3},
-        {"BEQ taken across a page", 0x10F0, {0xF0, 0x10}, 0, 4},
-        {"LDA abs,X", 0x1000, {0xBD, 0x10, 0x20}, 0x10, 4},
-        {"LDA abs,X across a page", 0x1000, {0xBD, 0xF8, 0x20}, 0x10, 5},
-        {"STA abs,X", 0x1000, {0x9D, 0x10, 0x20}, 0x10, 5},
-        {"STA abs,X across a page", 0x1000, {0x9D, 0xF8, 0x20}, 0x10, 5},
-        {"NOP abs,X across a page", 0x1000, {0xFC, 0xF8, 0x20}, 0x10, 5},
-        {"INC abs,X", 0x1000, {0xFE, 0xF8, 0x20}, 0x10, 7},
+        {"BNE not taken", {0xD0, 0x10}, 2},         {"BEQ taken", {0xF0, 0x10}, 3},
+        {"BEQ across a page", {0xF0, 0x10}, 4},     {"LDA abs,X", {0xBD, 0x10, 0x20}, 4},
+        {"LDA abs,X across", {0xBD, 0xF8, 0x20}, 5}, {"STA abs,X", {0x9D, 0x10, 0x20}, 5},
+        {"STA abs,X across", {0x9D, 0xF8, 0x20}, 5}, {"NOP abs,X across", {0xFC, 0xF8, 0x20}, 5},
+        {"INC abs,X", {0xFE, 0xF8, 0x20}, 7},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         C64& m = machine();
-        poke(c.pc, c.code);
-        m.cpu.pc = c.pc;
-        m.cpu.x = c.x;
+        const std::uint16_t pc = std::string(c.what) == "BEQ across a page" ? 0x10F0 : 0x1000;
+        poke(pc, c.code);
+        m.cpu.pc = pc;
+        m.cpu.x = 0x10;
         m.cpu.sr = 0x22;  // Z set
         EXPECT_EQ(m.stepMachine(), c.cycles);
     }
@@ -69,11 +70,7 @@ TEST(MachineInterrupts, SystemIrqReachesTheKernalVectorWithBClear) {
                   0x8D, 0x00, 0x20,  // STA $2000
                   0xEE, 0x01, 0x20,  // INC $2001
                   0x4C, 0x31, 0xEA}); // JMP $EA31
-    C64& m = run({0x78,                    // SEI
-                  0xA9, 0x00, 0x8D, 0x14, 0x03,  // LDA #$00, STA $0314
-                  0xA9, 0x11, 0x8D, 0x15, 0x03,  // LDA #$11, STA $0315
-                  0x60},                         // RTS
-                 3 * 16422 + 1000);
+    C64& m = run(join({{0x78}, stores({{0x0314, 0x00}, {0x0315, 0x11}}), {0x60}}), 3 * 16422 + 1000);  // SEI ... RTS
     EXPECT_EQ(peek(0x2001), 3);  // at 16422, 32844 and 49266: acknowledged each time
     EXPECT_EQ(peek(0x2000) & 0x30, 0x20);
     EXPECT_EQ(peek(0xA2), 3);
@@ -89,12 +86,9 @@ TEST(MachineInterrupts, MaskChangesOfCliTakeEffectAfterTheNextInstructionRtiAtOn
         0xBD, 0x05, 0x01, 0x8D, 0x00, 0x20,  // LDA $0105,X, STA $2000   PC low
         0xBD, 0x06, 0x01, 0x8D, 0x01, 0x20,  // LDA $0106,X, STA $2001   PC high
         0x4C, 0x7E, 0xEA};                   // JMP $EA7E
-    const std::initializer_list<std::uint8_t> prologue = {
-        0x78,                                // 1000 SEI
-        0xA9, 0x00, 0x8D, 0x14, 0x03,        // 1001 LDA #$00, STA $0314
-        0xA9, 0x11, 0x8D, 0x15, 0x03,        // 1006 LDA #$11, STA $0315
-        0xA2, 0x00, 0xA0, 0x10,              // 100B LDX #0, LDY #16
-        0xCA, 0xD0, 0xFD, 0x88, 0xD0, 0xFA}; // 100F DEX, BNE, DEY, BNE: ~20000 cycles
+    // SEI, the vector, LDX #0, LDY #16, DEX, BNE, DEY, BNE: ~20000 cycles, up to $1015.
+    const test::Code prologue = join({{0x78}, stores({{0x0314, 0x00}, {0x0315, 0x11}}),
+                                      {0xA2, 0x00, 0xA0, 0x10, 0xCA, 0xD0, 0xFD, 0x88, 0xD0, 0xFA}});
     const struct {
         const char* what;
         std::initializer_list<std::uint8_t> tail;  // from $1015
@@ -106,13 +100,12 @@ TEST(MachineInterrupts, MaskChangesOfCliTakeEffectAfterTheNextInstructionRtiAtOn
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        C64& m = machine();
+        machine();
         poke(0x1100, handler);
         poke(0x1030, {0xEA, 0x4C, 0x31, 0x10});  // NOP, JMP $1031
         poke(0x1015, c.tail);
         run(prologue, 25000);
         EXPECT_EQ(word(0x2000), c.interrupted);
-        (void)m;
     }
 }
 
@@ -133,12 +126,11 @@ TEST(MachineInterrupts, NmiIsAnEdgeTheHandlerMustAcknowledge) {
         SCOPED_TRACE(c.what);
         machine();
         poke(0x1100, c.handler);
-        run({0xA9, 0x00, 0x8D, 0x18, 0x03, 0xA9, 0x11, 0x8D, 0x19, 0x03,  // $0318 = $1100
-             0xA9, 0x40, 0x8D, 0x0C, 0xDD,                                // RTI into the serial register
-             0xA9, 0xFF, 0x8D, 0x04, 0xDD, 0xA9, 0x00, 0x8D, 0x05, 0xDD,  // CIA 2 timer A $00FF
-             0xA9, 0x81, 0x8D, 0x0D, 0xDD,                                // its NMI on
-             0xA9, 0x01, 0x8D, 0x0E, 0xDD,                                // started, continuous
-             0x60},
+        // $0318 = $1100, an RTI in the serial register, CIA 2 timer A $00FF
+        // with its NMI on, started, continuous.
+        run(join({stores({{0x0318, 0x00}, {0x0319, 0x11}, {0xDD0C, 0x40}, {0xDD04, 0xFF}, {0xDD05, 0x00},
+                          {0xDD0D, 0x81}, {0xDD0E, 0x01}}),
+                  {0x60}}),
             10'000);
         EXPECT_EQ(peek(0x2000), c.nmis);
     }
@@ -164,10 +156,8 @@ TEST(MachineInterrupts, ReadModifyWriteOfTheRasterLatchAcknowledges) {
 TEST(MachineSystemCode, KernalCallsReturnAndBrkOrResetStopTheMachine) {
     // JSR $FFE4 (GETIN) returns A = 0 with C clear, and is noted.
     C64& m = machine();
-    run({0xA9, 0x55, 0x38, 0x20, 0xE4, 0xFF,  // LDA #$55, SEC, JSR $FFE4
-         0x8D, 0x00, 0x20, 0x08, 0x68, 0x8D, 0x01, 0x20,  // STA $2000, PHP, PLA, STA $2001
-         0x00, 0x00},                                      // BRK
-        100'000);
+    // LDA #$55, SEC, JSR $FFE4, STA $2000, PHP, PLA, STA $2001, BRK
+    run({0xA9, 0x55, 0x38, 0x20, 0xE4, 0xFF, 0x8D, 0x00, 0x20, 0x08, 0x68, 0x8D, 0x01, 0x20, 0x00, 0x00}, 100'000);
     EXPECT_EQ(peek(0x2000), 0x00);
     EXPECT_EQ(peek(0x2001) & 0x01, 0x00);
     EXPECT_EQ(m.kernalCalls, std::uint64_t{1} << ((0xFFE4 - kFirstKernalEntry) / 3));
