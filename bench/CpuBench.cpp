@@ -1,6 +1,6 @@
 // The 6510 interpreter: emulated instructions per second on player-like code
 // and on real tunes' play routines.
-#include "emu/C64.h"
+#include "emu/CpuTestMachine.h"
 #include "SharedTune.h"
 #include "tune/SidTune.h"
 
@@ -18,22 +18,9 @@ using namespace notecast;
 using namespace notecast::emu;
 
 // The machine of this benchmark process; each benchmark resets it.
-C64& machine() {
-    static const auto m = std::make_unique<C64>();
-    return *m;
-}
-
-void poke(std::uint16_t address, std::initializer_list<std::uint8_t> bytes) {
-    for (std::uint8_t b : bytes) machine().ram[address++] = b;
-}
-
-void freshMachine() {
-    C64& m = machine();
-    m.reset();
-    m.installMemoryMode(MemoryMode::BankSwitching);
-    m.clearMemory();
-    m.resetIo(Clock::Pal, 0);
-}
+C64& machine() { return *test::currentMachine(); }
+using test::freshMachine;
+using test::poke;
 
 // A play routine shaped like a real one: per voice a subroutine that steps
 // a pattern position, looks the note up in frequency tables, adds a

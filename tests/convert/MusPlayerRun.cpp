@@ -23,7 +23,6 @@ MusRun runMus(const std::vector<std::uint8_t>& file, int frames) {
     run.initAddress = tune.getInfo().initAddress;
     run.irqAddress = tune.getInfo().irqAddress;
     emu::C64& c64 = engine.machine();
-    run.initTimer = static_cast<std::uint16_t>(c64.io[0xDC04] | (c64.io[0xDC05] << 8));
     for (int f = 0; f < frames; ++f) {
         engine.playCall();
         MusFrame frame{};
@@ -65,25 +64,11 @@ std::vector<int> gateRises(const std::vector<MusFrame>& frames, int v) {
     return rises;
 }
 
-std::string gates(const std::vector<MusFrame>& frames, int v) {
-    std::string s;
-    for (const MusFrame& f : frames) s += f.gate(v) ? '#' : '.';
-    return s;
-}
-
 std::vector<int> freqs(const std::vector<MusFrame>& frames, int v, int from, int to) {
     std::vector<int> out;
     // Fewer frames than asked for give a shorter list, which compares unequal.
     for (int f = from; f < to && static_cast<std::size_t>(f) < frames.size(); ++f)
         out.push_back(frames[static_cast<std::size_t>(f)].freq(v));
-    return out;
-}
-
-std::vector<std::pair<int, int>> freqChanges(const std::vector<MusFrame>& frames, int v, int to) {
-    std::vector<std::pair<int, int>> out;
-    const std::vector<int> values = freqs(frames, v, 0, to);
-    for (std::size_t f = 0; f < values.size(); ++f)
-        if (f == 0 || values[f] != values[f - 1]) out.emplace_back(static_cast<int>(f), values[f]);
     return out;
 }
 

@@ -28,7 +28,6 @@ struct MusRun {
     bool loaded = false;
     std::uint16_t initAddress = 0;
     std::uint16_t irqAddress = 0;
-    std::uint16_t initTimer = 0;  // timer count after init
     std::vector<MusFrame> frames;
 };
 
@@ -47,15 +46,8 @@ std::uint16_t musNoteFrequency(int semitone);
 // was clear (or at the start).
 std::vector<int> gateRises(const std::vector<MusFrame>& frames, int v);
 
-// Frames in which voice v's gate is set, as a string of '#' and '.'.
-std::string gates(const std::vector<MusFrame>& frames, int v = 0);
-
 // Voice v's frequency register in the frames [from, to).
 std::vector<int> freqs(const std::vector<MusFrame>& frames, int v, int from, int to);
-
-// Where voice v's frequency changes before frame `to`: {frame, new value},
-// the first frame included.
-std::vector<std::pair<int, int>> freqChanges(const std::vector<MusFrame>& frames, int v, int to);
 
 inline const std::uint8_t kC4 = mus::pitch('C', 4), kD4 = mus::pitch('D', 4), kA4 = mus::pitch('A', 4);
 constexpr int kFreqC4 = 4455, kFreqD4 = 5000, kFreqA4 = 7492;
