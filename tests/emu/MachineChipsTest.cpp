@@ -118,6 +118,8 @@ TEST(VicRasterInterrupt, CompareLineOncePerFrameUntilAcknowledged) {
             fired.push_back(t);
             EXPECT_EQ(vic.read(0x19, t), 0xF1);
             EXPECT_EQ(vic.read(0x12, t), 100);
+            vic.write(0x19, 0x0E, t);  // other sources' bits acknowledge only those
+            EXPECT_TRUE(vic.interruptActive());
             vic.write(0x19, 0x01, t);
         }
         EXPECT_EQ(fired, (std::vector<std::uint64_t>{100 * lineCycles, 100 * lineCycles + frame,

@@ -1,13 +1,11 @@
-// The whole machine: cycles, interrupts between instructions, our system
-// code, and which handler runs make frames. Programs are 6510 bytes with
-// their listing.
+// The whole machine: interrupts between instructions, our system code, and
+// which handler runs make frames (each instruction's cycles are checked
+// with the CPU vectors). Programs are 6510 bytes with their listing.
 #include "emu/Code6510.h"
 #include "emu/CpuTestMachine.h"
 #include "emu/SystemRom.h"
 
 #include <gtest/gtest.h>
-
-#include <string>
 
 namespace notecast::emu {
 namespace {
@@ -34,31 +32,6 @@ C64& run(const test::Code& code, std::uint64_t cycles) {
 }
 
 std::uint16_t word(std::uint16_t at) { return static_cast<std::uint16_t>(peek(at) | (peek(at + 1) << 8)); }
-
-TEST(MachineCycles, PenaltiesOfBranchesAndIndexedReads) {
-    // With Z set and X = $10; the instruction at $1000, or at $10F0 for a branch across a page.
-    const struct {
-        const char* what;
-        std::initializer_list<std::uint8_t> code;
-        std::uint32_t cycles;
-    } cases[] = {
-        {"BNE not taken", {0xD0, 0x10}, 2},         {"BEQ taken", {0xF0, 0x10}, 3},
-        {"BEQ across a page", {0xF0, 0x10}, 4},     {"LDA abs,X", {0xBD, 0x10, 0x20}, 4},
-        {"LDA abs,X across", {0xBD, 0xF8, 0x20}, 5}, {"STA abs,X", {0x9D, 0x10, 0x20}, 5},
-        {"STA abs,X across", {0x9D, 0xF8, 0x20}, 5}, {"NOP abs,X across", {0xFC, 0xF8, 0x20}, 5},
-        {"INC abs,X", {0xFE, 0xF8, 0x20}, 7},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        C64& m = machine();
-        const std::uint16_t pc = std::string(c.what) == "BEQ across a page" ? 0x10F0 : 0x1000;
-        poke(pc, c.code);
-        m.cpu.pc = pc;
-        m.cpu.x = 0x10;
-        m.cpu.sr = 0x22;  // Z set
-        EXPECT_EQ(m.stepMachine(), c.cycles);
-    }
-}
 
 TEST(MachineInterrupts, SystemIrqReachesTheKernalVectorWithBClear) {
     // Init installs a handler and returns with I set; idling clears it once.
