@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace notecast::emu {
 namespace {
 
@@ -37,42 +39,32 @@ TEST(MachineInterrupts, SystemIrqReachesTheKernalVectorWithBClear) {
     // Init installs a handler and returns with I set; idling clears it once.
     // The handler keeps the status the CPU pushed and ends in the system
     // handler, which counts the jiffy clock and acknowledges CIA 1.
+    // TSX : LDA $0104,X (the pushed status) : STA $2000 : INC $2001 : JMP $EA31
     machine();
-    poke(0x1100, {0xBA,              // TSX
-                  0xBD, 0x04, 0x01,  // LDA $0104,X   pushed status
-                  0x8D, 0x00, 0x20,  // STA $2000
-                  0xEE, 0x01, 0x20,  // INC $2001
-                  0x4C, 0x31, 0xEA}); // JMP $EA31
+    poke(0x1100, {0xBA, 0xBD, 0x04, 0x01, 0x8D, 0x00, 0x20, 0xEE, 0x01, 0x20, 0x4C, 0x31, 0xEA});
     C64& m = run(join({{0x78}, stores({{0x0314, 0x00}, {0x0315, 0x11}}), {0x60}}), 3 * 16422 + 1000);  // SEI ... RTS
-    EXPECT_EQ(peek(0x2001), 3);  // at 16422, 32844 and 49266: acknowledged each time
-    EXPECT_EQ(peek(0x2000) & 0x30, 0x20);
-    EXPECT_EQ(peek(0xA2), 3);
-    EXPECT_EQ(m.cpu.pc, kIdleAddress);
+    // At 16422, 32844 and 49266: acknowledged each time, B clear.
+    EXPECT_EQ((std::vector<int>{peek(0x2001), peek(0x2000) & 0x30, peek(0xA2), m.cpu.pc}),
+              (std::vector<int>{3, 0x20, 3, kIdleAddress}));
 }
 
 TEST(MachineInterrupts, MaskChangesOfCliTakeEffectAfterTheNextInstructionRtiAtOnce) {
     // With I set, a delay lets CIA 1's interrupt become pending; then either
     // CLI and two NOPs, or an RTI that pulls a status with I clear. The
     // handler keeps the address it interrupted and acknowledges.
-    const std::initializer_list<std::uint8_t> handler = {
-        0xBA,                          // TSX
-        0xBD, 0x05, 0x01, 0x8D, 0x00, 0x20,  // LDA $0105,X, STA $2000   PC low
-        0xBD, 0x06, 0x01, 0x8D, 0x01, 0x20,  // LDA $0106,X, STA $2001   PC high
-        0x4C, 0x7E, 0xEA};                   // JMP $EA7E
+    // TSX : LDA $0105,X : STA $2000 : LDA $0106,X : STA $2001 (the PC) : JMP $EA7E
+    const std::initializer_list<std::uint8_t> handler = {0xBA, 0xBD, 0x05, 0x01, 0x8D, 0x00, 0x20, 0xBD,
+                                                         0x06, 0x01, 0x8D, 0x01, 0x20, 0x4C, 0x7E, 0xEA};
     // SEI, the vector, LDX #0, LDY #16, DEX, BNE, DEY, BNE: ~20000 cycles, up to $1015.
     const test::Code prologue = join({{0x78}, stores({{0x0314, 0x00}, {0x0315, 0x11}}),
                                       {0xA2, 0x00, 0xA0, 0x10, 0xCA, 0xD0, 0xFD, 0x88, 0xD0, 0xFA}});
+    // The tail from $1015: CLI, NOP, NOP, JMP $1018; or an RTI to $1030 with I clear.
     const struct {
-        const char* what;
-        std::initializer_list<std::uint8_t> tail;  // from $1015
+        std::initializer_list<std::uint8_t> tail;
         std::uint16_t interrupted;
-    } cases[] = {
-        {"CLI, NOP", {0x58, 0xEA, 0xEA, 0x4C, 0x18, 0x10}, 0x1017},
-        {"RTI to $1030 with I clear",
-         {0xA9, 0x10, 0x48, 0xA9, 0x30, 0x48, 0xA9, 0x20, 0x48, 0x40}, 0x1030},
-    };
+    } cases[] = {{{0x58, 0xEA, 0xEA, 0x4C, 0x18, 0x10}, 0x1017},
+                 {{0xA9, 0x10, 0x48, 0xA9, 0x30, 0x48, 0xA9, 0x20, 0x48, 0x40}, 0x1030}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
         machine();
         poke(0x1100, handler);
         poke(0x1030, {0xEA, 0x4C, 0x31, 0x10});  // NOP, JMP $1031
@@ -131,11 +123,9 @@ TEST(MachineSystemCode, KernalCallsReturnAndBrkOrResetStopTheMachine) {
     C64& m = machine();
     // LDA #$55, SEC, JSR $FFE4, STA $2000, PHP, PLA, STA $2001, BRK
     run({0xA9, 0x55, 0x38, 0x20, 0xE4, 0xFF, 0x8D, 0x00, 0x20, 0x08, 0x68, 0x8D, 0x01, 0x20, 0x00, 0x00}, 100'000);
-    EXPECT_EQ(peek(0x2000), 0x00);
-    EXPECT_EQ(peek(0x2001) & 0x01, 0x00);
+    EXPECT_EQ((std::vector<int>{peek(0x2000), peek(0x2001) & 0x01}), (std::vector<int>{0, 0}));
     EXPECT_EQ(m.kernalCalls, std::uint64_t{1} << ((0xFFE4 - kFirstKernalEntry) / 3));
-    EXPECT_EQ(m.halt, MachineHalt::Brk);
-    EXPECT_LT(m.haltCycle, 200u);
+    EXPECT_TRUE(m.halt == MachineHalt::Brk && m.haltCycle < 200u) << m.haltCycle;
     EXPECT_EQ(m.runMachine(200'000), MachineStop::Halted);
 
     machine();
