@@ -27,22 +27,6 @@ std::string columnName(std::size_t k) {
     return k < 15 ? "v" + std::to_string(k / 5 + 1) + " " + names[k % 5] : k == 15 ? "d417" : "d418";
 }
 
-// What our capture says in the trace's terms.
-Row fromSnapshot(const FrameSnapshot& f) {
-    auto reg = [&](int i) { return static_cast<std::uint32_t>(f.sidRegisters[static_cast<std::size_t>(i)]); };
-    Row r;
-    for (int v = 0; v < 3; ++v) {
-        const int b = 7 * v;
-        const std::size_t k = 5 * static_cast<std::size_t>(v);
-        r[k] = reg(b) | reg(b + 1) << 8;
-        r[k + 1] = (reg(b + 2) | reg(b + 3) << 8) & 0xFFF;
-        for (int i = 2; i < 5; ++i) r[k + static_cast<std::size_t>(i)] = reg(b + 2 + i);
-    }
-    r[15] = reg(0x17);
-    r[16] = reg(0x18) & 0x7F;
-    return r;
-}
-
 class TraceComparison : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(TraceComparison, RegistersAndDumpColumnsAgreeFrameByFrame) {
@@ -79,7 +63,7 @@ TEST_P(TraceComparison, RegistersAndDumpColumnsAgreeFrameByFrame) {
     };
     std::array<bool, 17> written{};  // per register: has either side left its start value yet
     for (int i = 0; i < kTraceFrames; ++i) {
-        const Row ours = fromSnapshot(frames[static_cast<std::size_t>(i)]);
+        const Row ours = test::traceRowOf(frames[static_cast<std::size_t>(i)]);
         const Row& theirs = rows[static_cast<std::size_t>(i)];
         for (std::size_t k = 0; k < ours.size(); ++k) {
             const std::uint32_t ourStart = k == 16 ? 0x0F : 0;
