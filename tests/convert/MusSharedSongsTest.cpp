@@ -39,9 +39,14 @@ TEST(MusSharedSongs, NoteStartsAndConversions) {
         };
         std::vector<std::size_t> notes;
         for (int v = 0; v < 3; ++v) {
-            const std::vector<int> rises = gateRises(run.frames, v);
-            notes.push_back(rises.size());
-            for (int jiffy : rises) mix(static_cast<unsigned>(v << 28 | jiffy << 16) | run.frames[jiffy].freq(v));
+            // Jiffies at which the gate rises: set after a frame where it was clear (or at the start).
+            std::size_t rises = 0;
+            for (std::size_t jiffy = 0; jiffy < run.frames.size(); ++jiffy) {
+                if (!run.frames[jiffy].gate(v) || (jiffy > 0 && run.frames[jiffy - 1].gate(v))) continue;
+                ++rises;
+                mix(static_cast<unsigned>(v << 28 | jiffy << 16) | run.frames[jiffy].freq(v));
+            }
+            notes.push_back(rises);
         }
         EXPECT_EQ(notes, std::vector<std::size_t>(song.notes, song.notes + 3));
         EXPECT_EQ(digest, song.digest);
