@@ -17,10 +17,7 @@ using test::stores;
 constexpr std::uint32_t kPal = 985248;
 constexpr std::uint32_t kVideoFrame = 312 * 63;
 
-struct Capture {
-    std::deque<FrameSnapshot> frames;
-    std::vector<std::string> warnings;
-};
+struct Capture { std::deque<FrameSnapshot> frames; std::vector<std::string> warnings; };
 
 Capture capture(const std::vector<std::uint8_t>& code, std::uint32_t seconds) {
     const auto file = test::rsidFile(code, 0x1000, 2, 0x200);

@@ -19,12 +19,7 @@ using Values = std::vector<int>;
 // The player's defaults and the common lengths are in the frame-by-frame
 // listing below; here the lengths it does not reach.
 TEST(MusPlayerTiming, DurationCodesAtTheirLimits) {
-    const struct {
-        const char* what;
-        int whole;
-        std::uint8_t duration;
-        int jiffies;
-    } cases[] = {
+    const struct { const char* what; int whole; std::uint8_t duration; int jiffies; } cases[] = {
         {"thirty-second", 192, kThirtySecond, 6},    {"$40: tied 64th without bit 5", 192, 0x40, 3},
         {"dotted whole", 192, kWhole | kDotted, 288}, {"double-dotted quarter", 192, kQuarter | kDoubleDotted, 84},
         {"double-dotted whole", 256, kWhole | kDoubleDotted, 448},

@@ -51,11 +51,7 @@ protected:
 using Lines = std::vector<std::string>;
 
 TEST_F(NoteTrackerTest, WaveformListsDropGateTestAndRepeatsAndStopAtSixteen) {
-    const struct {
-        int voice;
-        Bytes controls;
-        Lines expected;
-    } cases[] = {
+    const struct { int voice; Bytes controls; Lines expected; } cases[] = {
         {0, {0x41, 0x41, 0x43, 0x41, 0x40, 0x11}, {"#0 x1 [ 40 42 40 10 ] length 4 distinct 3 noise 0 voices 0"}},
         // Test bit only, or test and gate: no waveform, so no note to classify.
         {1, {0x08, 0x09, 0x01}, {}},
@@ -107,11 +103,7 @@ TEST_F(NoteTrackerTest, NotesWithEqualListsAreOneInstrument) {
 }
 
 TEST(TrimTest, FoldsOnlyTrueRepeats) {
-    struct Case {
-        Bytes list;
-        std::size_t limit;
-        Bytes expected;
-    };
+    struct Case { Bytes list; std::size_t limit; Bytes expected; };
     const Case cases[] = {
         {{0x20}, 1, {0x20}},
         {{0x10, 0x20, 0x40}, 1, {0x10, 0x20, 0x40}},                 // last value not seen before

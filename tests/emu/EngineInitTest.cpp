@@ -17,11 +17,7 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 
 TEST(EngineConfig, EachFieldIsCheckedAndAnInvalidOneStopsNoOther) {
-    const struct {
-        const char* what;
-        void (*change)(EngineConfig&);
-        bool accepted;
-    } cases[] = {
+    const struct { const char* what; void (*change)(EngineConfig&); bool accepted; } cases[] = {
         {"defaults", [](EngineConfig&) {}, true},
         {"frequency 4000", [](EngineConfig& c) { c.frequency = 4000; }, true},
         {"frequency 48001", [](EngineConfig& c) { c.frequency = 48001; }, false},

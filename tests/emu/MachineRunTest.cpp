@@ -59,10 +59,7 @@ TEST(MachineInterrupts, MaskChangesOfCliTakeEffectAfterTheNextInstructionRtiAtOn
     const test::Code prologue = join({{0x78}, stores({{0x0314, 0x00}, {0x0315, 0x11}}),
                                       {0xA2, 0x00, 0xA0, 0x10, 0xCA, 0xD0, 0xFD, 0x88, 0xD0, 0xFA}});
     // The tail from $1015: CLI, NOP, NOP, JMP $1018; or an RTI to $1030 with I clear.
-    const struct {
-        std::initializer_list<std::uint8_t> tail;
-        std::uint16_t interrupted;
-    } cases[] = {{{0x58, 0xEA, 0xEA, 0x4C, 0x18, 0x10}, 0x1017},
+    const struct { std::initializer_list<std::uint8_t> tail; std::uint16_t interrupted; } cases[] = {{{0x58, 0xEA, 0xEA, 0x4C, 0x18, 0x10}, 0x1017},
                  {{0xA9, 0x10, 0x48, 0xA9, 0x30, 0x48, 0xA9, 0x20, 0x48, 0x40}, 0x1030}};
     for (const auto& c : cases) {
         machine();
@@ -78,11 +75,7 @@ TEST(MachineInterrupts, NmiIsAnEdgeTheHandlerMustAcknowledge) {
     // Handlers through $0318: INC $2000, then RTI; or BIT $DD0D first; or
     // JMP $DD0C, where the serial register holds an RTI whose read of the
     // next byte acknowledges.
-    const struct {
-        const char* what;
-        std::initializer_list<std::uint8_t> handler;
-        int nmis;
-    } cases[] = {
+    const struct { const char* what; std::initializer_list<std::uint8_t> handler; int nmis; } cases[] = {
         {"never reads $DD0D", {0xEE, 0x00, 0x20, 0x40}, 1},
         {"reads $DD0D", {0xEE, 0x00, 0x20, 0x2C, 0x0D, 0xDD, 0x40}, 38},
         {"RTI in $DD0C", {0xEE, 0x00, 0x20, 0x4C, 0x0C, 0xDD}, 38},

@@ -12,10 +12,7 @@ using test::poke;
 using Values = std::vector<int>;
 
 TEST(MemoryBanks, FlagsFollowTheBankRegister) {
-    struct Row {
-        std::uint8_t value;
-        bool basic, io, kernal;
-    };
+    struct Row { std::uint8_t value; bool basic, io, kernal; };
     const Row rows[] = {
         {0x00, false, false, false}, {0x02, false, false, true}, {0x03, true, false, true},
         {0x04, false, false, false}, {0x05, false, true, false}, {0x06, false, true, true},
