@@ -1,6 +1,6 @@
 // The 6510 interpreter: emulated instructions per second on player-like code
 // and on real tunes' play routines.
-#include "emu/C64.h"
+#include "emu/CpuTestMachine.h"
 #include "SharedTune.h"
 #include "tune/SidTune.h"
 
@@ -18,22 +18,9 @@ using namespace notecast;
 using namespace notecast::emu;
 
 // The machine of this benchmark process; each benchmark resets it.
-C64& machine() {
-    static const auto m = std::make_unique<C64>();
-    return *m;
-}
-
-void poke(std::uint16_t address, std::initializer_list<std::uint8_t> bytes) {
-    for (std::uint8_t b : bytes) machine().ram[address++] = b;
-}
-
-void freshMachine() {
-    C64& m = machine();
-    m.reset();
-    m.installMemoryMode(MemoryMode::BankSwitching);
-    m.clearMemory();
-    m.resetIo(Clock::Pal, 0);
-}
+C64& machine() { return *test::currentMachine(); }
+using test::freshMachine;
+using test::poke;
 
 // A play routine shaped like a real one: per voice a subroutine that steps
 // a pattern position, looks the note up in frequency tables, adds a
@@ -41,52 +28,27 @@ void freshMachine() {
 // SID registers through indexed and indirect stores. The three voices are
 // run ten times per call to make a frame's worth of work.
 void placePlayer() {
+    // 1000        LDA #10 : STA $F2                  ten frames
+    // 1004 frame: LDX #2
+    // 1006 voice: STX $F0 : JSR $1040 : LDX $F0 : DEX : BPL voice
+    // 1010        INC $F1 : LDA $F1 : AND #$0F : ORA #$10 : STA $D418
+    // 101B        DEC $F2 : BNE frame : RTS
     poke(0x1000, {
-        0xA9, 0x0A,        // 1000 LDA #10
-        0x85, 0xF2,        // 1002 STA $F2
-        0xA2, 0x02,        // 1004 frame: LDX #2
-        0x86, 0xF0,        // 1006 voice: STX $F0
-        0x20, 0x40, 0x10,  // 1008 JSR $1040
-        0xA6, 0xF0,        // 100B LDX $F0
-        0xCA,              // 100D DEX
-        0x10, 0xF6,        // 100E BPL voice
-        0xE6, 0xF1,        // 1010 INC $F1
-        0xA5, 0xF1,        // 1012 LDA $F1
-        0x29, 0x0F,        // 1014 AND #$0F
-        0x09, 0x10,        // 1016 ORA #$10
-        0x8D, 0x18, 0xD4,  // 1018 STA $D418
-        0xC6, 0xF2,        // 101B DEC $F2
-        0xD0, 0xE5,        // 101D BNE frame
-        0x60,              // 101F RTS
-    });
+        0xA9, 0x0A, 0x85, 0xF2, 0xA2, 0x02, 0x86, 0xF0, 0x20, 0x40, 0x10, 0xA6, 0xF0, 0xCA, 0x10, 0xF6, 0xE6, 0xF1,
+        0xA5, 0xF1, 0x29, 0x0F, 0x09, 0x10, 0x8D, 0x18, 0xD4, 0xC6, 0xF2, 0xD0, 0xE5, 0x60});
+    // 1040        LDY $1410,X : INY : TYA : STA $1410,X   pattern position
+    // 1048        LDA $1300,Y : TAY                       note
+    // 104C        LDA $1400,X : TAX                       voice register offset
+    // 1050        LDA $1100,Y : CLC : ADC $F1 : STA $D400,X   frequency low, vibrato
+    // 1059        LDA $1200,Y : ADC #0 : STA $D401,X      frequency high
+    // 1061        LDA $F1 : SEC : SBC #$40 : BCC gateoff : LDA #$41 : BNE store
+    // 106C gateoff: LDA #$40
+    // 106E store: STA $D404,X : LDA ($FA),Y : STA $D402,X : RTS   pulse table
     poke(0x1040, {
-        0xBC, 0x10, 0x14,  // 1040 LDY $1410,X   pattern position
-        0xC8,              // 1043 INY
-        0x98,              // 1044 TYA
-        0x9D, 0x10, 0x14,  // 1045 STA $1410,X
-        0xB9, 0x00, 0x13,  // 1048 LDA $1300,Y   note
-        0xA8,              // 104B TAY
-        0xBD, 0x00, 0x14,  // 104C LDA $1400,X   voice register offset
-        0xAA,              // 104F TAX
-        0xB9, 0x00, 0x11,  // 1050 LDA $1100,Y   frequency low
-        0x18,              // 1053 CLC
-        0x65, 0xF1,        // 1054 ADC $F1       vibrato
-        0x9D, 0x00, 0xD4,  // 1056 STA $D400,X
-        0xB9, 0x00, 0x12,  // 1059 LDA $1200,Y   frequency high
-        0x69, 0x00,        // 105C ADC #0
-        0x9D, 0x01, 0xD4,  // 105E STA $D401,X
-        0xA5, 0xF1,        // 1061 LDA $F1
-        0x38,              // 1063 SEC
-        0xE9, 0x40,        // 1064 SBC #$40
-        0x90, 0x04,        // 1066 BCC gateoff
-        0xA9, 0x41,        // 1068 LDA #$41
-        0xD0, 0x02,        // 106A BNE store
-        0xA9, 0x40,        // 106C gateoff: LDA #$40
-        0x9D, 0x04, 0xD4,  // 106E store: STA $D404,X
-        0xB1, 0xFA,        // 1071 LDA ($FA),Y   pulse table
-        0x9D, 0x02, 0xD4,  // 1073 STA $D402,X
-        0x60,              // 1076 RTS
-    });
+        0xBC, 0x10, 0x14, 0xC8, 0x98, 0x9D, 0x10, 0x14, 0xB9, 0x00, 0x13, 0xA8, 0xBD, 0x00, 0x14, 0xAA, 0xB9, 0x00,
+        0x11, 0x18, 0x65, 0xF1, 0x9D, 0x00, 0xD4, 0xB9, 0x00, 0x12, 0x69, 0x00, 0x9D, 0x01, 0xD4, 0xA5, 0xF1, 0x38,
+        0xE9, 0x40, 0x90, 0x04, 0xA9, 0x41, 0xD0, 0x02, 0xA9, 0x40, 0x9D, 0x04, 0xD4, 0xB1, 0xFA, 0x9D, 0x02, 0xD4,
+        0x60});
     C64& m = machine();
     for (int i = 0; i < 256; ++i) {
         m.ram[0x1100 + i] = static_cast<std::uint8_t>(i * 37);

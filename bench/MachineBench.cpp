@@ -3,6 +3,7 @@
 // plays 8 kHz samples from NMIs, against real time.
 #include "convert/Converter.h"
 #include "SharedTune.h"
+#include "emu/Code6510.h"
 #include "tune/SidTune.h"
 
 #include <benchmark/benchmark.h>
@@ -56,43 +57,24 @@ BENCHMARK_CAPTURE(BM_SameMusic90Seconds, Monty_raster, "Monty_on_the_Run.raster.
 // The NMI handler plays 4-bit samples from a 256-byte table into $D418; the
 // IRQ handler steps a note on voice 1.
 std::vector<std::uint8_t> sampleTune() {
-    std::vector<std::uint8_t> f(0x7C, 0);
-    const char magic[] = "RSID";
-    for (int i = 0; i < 4; ++i) f[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(magic[i]);
-    f[5] = 2;      // version
-    f[7] = 0x7C;   // data offset
-    f[0x0F] = 1;   // songs
-    f[0x11] = 1;   // start song
-    f[0x77] = 0x04;  // PAL
-    const std::vector<std::uint8_t> code = {
-        0x00, 0x10,                          // load address $1000
-        0x78,                                // 1000 SEI
-        0xA9, 0x40, 0x8D, 0x18, 0x03,        // 1001 LDA #<nmi, STA $0318
-        0xA9, 0x10, 0x8D, 0x19, 0x03,        // 1006 LDA #>nmi, STA $0319
-        0xA9, 0x60, 0x8D, 0x14, 0x03,        // 100B LDA #<irq, STA $0314
-        0xA9, 0x10, 0x8D, 0x15, 0x03,        // 1010 LDA #>irq, STA $0315
-        0xA9, 0x7F, 0x8D, 0x0D, 0xDC,        // 1015 LDA #$7F, STA $DC0D   CIA 1 quiet
-        0xA9, 0x7B, 0x8D, 0x04, 0xDD,        // 101A LDA #123, STA $DD04
-        0xA9, 0x00, 0x8D, 0x05, 0xDD,        // 101F LDA #0, STA $DD05
-        0xA9, 0x81, 0x8D, 0x0D, 0xDD,        // 1024 LDA #$81, STA $DD0D
-        0x8D, 0x0E, 0xDD,                    // 1029 STA $DD0E            start, continuous
-        0xA9, 0x01, 0x8D, 0x1A, 0xD0,        // 102C LDA #1, STA $D01A    raster IRQ on
-        0xA9, 0x21, 0x8D, 0x04, 0xD4,        // 1031 LDA #$21, STA $D404
-        0xA9, 0x0F, 0x8D, 0x05, 0xD4,        // 1036 LDA #$0F, STA $D405
-        0x58, 0x60,                          // 103B CLI, RTS
-        0xEA, 0xEA, 0xEA,                    // 103D
-        0x48, 0x8A, 0x48,                    // 1040 nmi: PHA, TXA, PHA
-        0xA6, 0xFB,                          // 1043 LDX $FB
-        0xBD, 0x00, 0x11,                    // 1045 LDA $1100,X
-        0x8D, 0x18, 0xD4,                    // 1048 STA $D418
-        0xE6, 0xFB,                          // 104B INC $FB
-        0xAD, 0x0D, 0xDD,                    // 104D LDA $DD0D
-        0x68, 0xAA, 0x68, 0x40,              // 1050 PLA, TAX, PLA, RTI
-        0xEA, 0xEA, 0xEA, 0xEA, 0xEA, 0xEA, 0xEA, 0xEA, 0xEA, 0xEA, 0xEA, 0xEA,
-        0xEE, 0x01, 0xD4,                    // 1060 irq: INC $D401
-        0xA9, 0x01, 0x8D, 0x19, 0xD0,        // 1063 LDA #1, STA $D019
-        0x4C, 0x81, 0xEA,                    // 1068 JMP $EA81
-    };
+    using test::stores;
+    std::vector<std::uint8_t> f = {'R', 'S', 'I', 'D', 0, 2, 0, 0x7C};  // version 2, data offset
+    f.resize(0x7C);
+    f[0x0F] = f[0x11] = 1;  // one song, the first
+    f[0x77] = 0x04;         // PAL
+    // Loads at $1000; the NMI handler at $1040, the IRQ handler at $1060.
+    test::Code code = test::join({{0x00, 0x10, 0x78},
+                                  stores({{0x0318, 0x40}, {0x0319, 0x10}, {0x0314, 0x60}, {0x0315, 0x10},
+                                          {0xDC0D, 0x7F}, {0xDD04, 0x7B}, {0xDD05, 0x00}, {0xDD0D, 0x81}}),
+                                  {0x8D, 0x0E, 0xDD},  // start, continuous
+                                  stores({{0xD01A, 0x01}, {0xD404, 0x21}, {0xD405, 0x0F}}), {0x58, 0x60}});
+    code.resize(2 + 0x40, 0xEA);
+    // nmi: PHA, TXA, PHA, LDX $FB, LDA $1100,X, STA $D418, INC $FB, LDA $DD0D, PLA, TAX, PLA, RTI
+    code = test::join({code, {0x48, 0x8A, 0x48, 0xA6, 0xFB, 0xBD, 0x00, 0x11, 0x8D, 0x18, 0xD4, 0xE6, 0xFB,
+                              0xAD, 0x0D, 0xDD, 0x68, 0xAA, 0x68, 0x40}});
+    code.resize(2 + 0x60, 0xEA);
+    // irq: INC $D401, acknowledge the raster, JMP $EA81
+    code = test::join({code, {0xEE, 0x01, 0xD4}, stores({{0xD019, 0x01}}), {0x4C, 0x81, 0xEA}});
     f.insert(f.end(), code.begin(), code.end());
     f.resize(0x7C + 2 + 0x100, 0xEA);
     for (int i = 0; i < 256; ++i) f.push_back(static_cast<std::uint8_t>((i * 7) & 0x0F));

@@ -1,12 +1,10 @@
 // Whole conversions of a small tune written for the purpose, to the text
 // dump: the frames, the progress calls and the errors the run reports.
-#include "convert/Converter.h"
-#include "support/TestSupport.h"
-#include "tune/SidTune.h"
+#include "convert/ConvertRun.h"
+#include "emu/Code6510.h"
 
 #include <gtest/gtest.h>
 
-#include <sstream>
 
 namespace notecast {
 namespace {
@@ -19,26 +17,15 @@ public:
     void end() override { events.push_back("end"); }
 };
 
-std::vector<std::string> lines(const std::filesystem::path& path) {
-    auto bytes = test::readFile(path);
-    std::istringstream in(std::string(bytes.begin(), bytes.end()));
-    std::vector<std::string> out;
-    for (std::string line; std::getline(in, line);) out.push_back(line);
-    return out;
-}
-
 // Voice 1 plays A-4 (register 7492) with a pulse wave from the init routine
 // on; the play routine does nothing, so the gate stays set for the whole run.
-//   $1000 init  LDA #$44 : STA $D400 : LDA #$1D : STA $D401 : LDA #$09 : STA $D405
-//               LDA #$A0 : STA $D406 : LDA #$41 : STA $D404 : RTS
-//   $101A play  RTS
+// Init ends RTS at $1019, play is the RTS at $101A.
 std::vector<std::uint8_t> heldNote() {
-    test::PsidBuilder psid;
-    psid.name = "Held Note";
-    psid.play = 0x101A;
-    psid.code = {0xA9, 0x44, 0x8D, 0x00, 0xD4, 0xA9, 0x1D, 0x8D, 0x01, 0xD4, 0xA9, 0x09, 0x8D, 0x05,
-                 0xD4, 0xA9, 0xA0, 0x8D, 0x06, 0xD4, 0xA9, 0x41, 0x8D, 0x04, 0xD4, 0x60, 0x60};
-    return psid.build();
+    return test::PsidBuilder{.play = 0x101A, .name = "Held Note",
+                             .code = test::join({test::stores({{0xD400, 0x44}, {0xD401, 0x1D}, {0xD405, 0x09},
+                                                               {0xD406, 0xA0}, {0xD404, 0x41}}),
+                                                 {0x60, 0x60}})}
+        .build();
 }
 
 TEST(Converter, ANoteHeldForTheWholeRunIsOneNote) {
@@ -47,15 +34,12 @@ TEST(Converter, ANoteHeldForTheWholeRunIsOneNote) {
     ASSERT_TRUE(tune.status());
     const auto out = test::scratchDir("converter") / "out.txt";
     for (std::uint32_t seconds : {1u, 0u}) {
-        ConverterSettings settings;
-        settings.outputMode = OutputMode::Text;
-        settings.playSeconds = seconds;
         Converter converter;
         RecordingProgress progress;
-        converter.configure(settings);
+        converter.configure(test::settingsFor(OutputMode::Text, seconds));
         converter.initSong(tune, 1);
         converter.run(out.string(), true, &progress);
-        const auto text = lines(out);
+        const auto text = test::fileLines(out);
         if (seconds == 0) {  // the header only
             EXPECT_EQ(text.size(), 17u);
             EXPECT_EQ(progress.events, (std::vector<std::string>{"begin 0", "end"}));

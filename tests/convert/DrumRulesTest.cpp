@@ -34,12 +34,7 @@ std::vector<NoteFrame> frames(const std::string& sketch) {
 }
 
 TEST(DrumRules, NotesOfRealTunesGetTheirDrumOrStayMelodic) {
-    const struct {
-        const char* sketch;
-        std::uint32_t soundMs;
-        DrumSound sound;
-        std::uint8_t tomKey;
-    } cases[] = {
+    const struct { const char* sketch; std::uint32_t soundMs; DrumSound sound; std::uint8_t tomKey; } cases[] = {
         // Noise alone: bright and short, longer, long; dark; middle.
         {"N208 N208 N208 N208", 16, DrumSound::ClosedHiHat, 0},
         {"N134 N134 N134 N134", 200, DrumSound::OpenHiHat, 0},

@@ -3,9 +3,8 @@
 // Nothing may crash or read out of bounds (the sanitizer build watches), every
 // conversion ends, and what it writes is well-formed. Seeded, so a failure repeats;
 // NOTECAST_HOSTILE_SEED and NOTECAST_HOSTILE_ROUNDS (a multiplier) widen a search.
-#include "convert/Converter.h"
-#include "support/TestSupport.h"
-#include "tune/SidTune.h"
+#include "convert/ConvertRun.h"
+#include "emu/Code6510.h"
 
 #include <gtest/gtest.h>
 
@@ -82,7 +81,8 @@ void damage(Bytes& bytes, Rng& rng, Fields fields = {}) {
     }
 }
 
-void append(Bytes& out, std::initializer_list<std::uint8_t> bytes) { out.insert(out.end(), bytes); }
+using test::stores;
+void append(Bytes& out, const Bytes& bytes) { out.insert(out.end(), bytes.begin(), bytes.end()); }
 std::uint8_t either(Rng& rng, std::uint8_t a, std::uint8_t b) { return rng.chance(2) ? a : b; }
 
 // Random 6510 code biased to what tunes do: SID (sample registers, changing notes and
@@ -100,8 +100,7 @@ Bytes randomCode(Rng& rng, std::uint16_t origin, std::size_t length) {
                           std::uint8_t((rng.chance(2) ? voiceReg : sampleReg) + 0x20 * rng.below(2)), rng.pick(kSidPages)});
             break;
         case 1:  // CIA 1 timer A, long enough that a run that loops stays short
-            append(code, {0xA9, rng.byte(), 0x8D, 0x04, 0xDC,
-                          0xA9, static_cast<std::uint8_t>(0x30 + rng.below(0xD0)), 0x8D, 0x05, 0xDC});
+            append(code, stores({{0xDC04, rng.byte()}, {0xDC05, std::uint8_t(0x30 + rng.below(0xD0))}}));
             break;
         case 2: append(code, {0xA9, std::uint8_t(rng.below(8) | (rng.chance(4) ? 0x30 : 0)), 0x85, 0x01}); break;
         case 3: append(code, {either(rng, 0x48, 0x68), 0xA2, rng.byte(), either(rng, 0x9A, 0xEA)}); break;
@@ -135,11 +134,8 @@ Bytes tuneCode(Rng& rng, std::uint16_t origin, std::size_t length) {
                                                 0x0400, 0x3000, 0x4025, 0x4CC7, 0x8000, 0xFFFF};
     const std::uint16_t timer = rng.chance(2) ? static_cast<std::uint16_t>(0x3000 + rng.below(0xD000))
                                 : rng.chance(4) ? kTimers[rng.below(7)] : kTimers[7 + rng.below(5)];
-    Bytes code = {0xA9, static_cast<std::uint8_t>(timer), 0x8D, 0x04, 0xDC,
-                  0xA9, static_cast<std::uint8_t>(timer >> 8), 0x8D, 0x05, 0xDC, 0x60};
-    const Bytes play = randomCode(rng, static_cast<std::uint16_t>(origin + 11), std::max<std::size_t>(length, 12) - 11);
-    code.insert(code.end(), play.begin(), play.end());
-    return code;
+    return test::join({stores({{0xDC04, std::uint8_t(timer)}, {0xDC05, std::uint8_t(timer >> 8)}}), {0x60},
+                       randomCode(rng, std::uint16_t(origin + 11), std::max<std::size_t>(length, 12) - 11)});
 }
 
 Bytes randomPsid(Rng& rng) {
@@ -183,49 +179,38 @@ Bytes randomRsid(Rng& rng) {
     const std::uint16_t vector = nmi ? (hardware ? 0xFFFA : 0x0318) : (hardware ? 0xFFFE : 0x0314);
     Bytes init = {0x78};
     if (hardware) append(init, {0xA9, 0x35, 0x85, 0x01});
-    append(init, {0xA9, std::uint8_t(kHandler), 0x8D, std::uint8_t(vector), std::uint8_t(vector >> 8),
-                  0xA9, std::uint8_t(kHandler >> 8), 0x8D, std::uint8_t(vector + 1), std::uint8_t((vector + 1) >> 8)});
-    const std::uint8_t cia = nmi ? 0xDD : 0xDC;
+    append(init, stores({{vector, std::uint8_t(kHandler)}, {std::uint16_t(vector + 1), std::uint8_t(kHandler >> 8)}}));
+    const std::uint16_t cia = nmi ? 0xDD00 : 0xDC00;
     if (!nmi && rng.chance(3)) {  // raster, CIA 1 off
-        append(init, {0xA9, 0x7F, 0x8D, 0x0D, 0xDC, 0xA9, rng.byte(), 0x8D, 0x12, 0xD0,
-                      0xA9, std::uint8_t(rng.chance(2) ? 0x1B : 0x9B), 0x8D, 0x11, 0xD0, 0xA9, 0x01, 0x8D, 0x1A, 0xD0});
+        append(init, stores({{0xDC0D, 0x7F}, {0xD012, rng.byte()}, {0xD011, std::uint8_t(rng.chance(2) ? 0x1B : 0x9B)},
+                             {0xD01A, 0x01}}));
     } else {
         const std::uint16_t timer = rng.chance(3) ? std::uint16_t(rng.below(40)) : rng.word();
-        append(init, {0xA9, std::uint8_t(timer), 0x8D, 0x04, cia, 0xA9, std::uint8_t(timer >> 8), 0x8D, 0x05, cia,
-                      0xA9, std::uint8_t(rng.below(4)), 0x8D, 0x06, cia, 0xA9, 0x00, 0x8D, 0x07, cia,
-                      0xA9, std::uint8_t(rng.chance(2) ? 0x81 : 0x83), 0x8D, 0x0D, cia,
-                      0xA9, std::uint8_t(rng.chance(4) ? 0x19 : 0x11), 0x8D, 0x0E, cia,
-                      0xA9, std::uint8_t(rng.chance(2) ? 0x51 : 0x00), 0x8D, 0x0F, cia});
+        const auto at = [cia](unsigned r) { return static_cast<std::uint16_t>(cia + r); };
+        append(init, stores({{at(4), std::uint8_t(timer)}, {at(5), std::uint8_t(timer >> 8)},
+                             {at(6), std::uint8_t(rng.below(4))}, {at(7), 0x00},
+                             {at(13), std::uint8_t(rng.chance(2) ? 0x81 : 0x83)},
+                             {at(14), std::uint8_t(rng.chance(4) ? 0x19 : 0x11)},
+                             {at(15), std::uint8_t(rng.chance(2) ? 0x51 : 0x00)}}));
     }
     init.push_back(0x58);
     const auto here = static_cast<std::uint16_t>(kLoad + init.size());
     switch (rng.below(3)) {
     case 0: init.push_back(0x60); break;
     case 1: append(init, {0x4C, std::uint8_t(here), std::uint8_t(here >> 8)}); break;
-    default: {
-        const Bytes more = randomCode(rng, here, 40);
-        init.insert(init.end(), more.begin(), more.end());
-    }
+    default: append(init, randomCode(rng, here, 40));
     }
     init.resize(kHandler - kLoad, 0xEA);
     Bytes handler = randomCode(rng, kHandler, rng.below(60));
-    if (rng.chance(3) == false) append(handler, {0xAD, 0x0D, cia, 0xEE, 0x19, 0xD0});  // acknowledge
+    if (!rng.chance(3)) append(handler, {0xAD, 0x0D, std::uint8_t(cia >> 8), 0xEE, 0x19, 0xD0});  // acknowledge
     static constexpr std::uint8_t kEnds[][3] = {{0x40, 0xEA, 0xEA}, {0x4C, 0x31, 0xEA}, {0x4C, 0x81, 0xEA},
                                                 {0x4C, 0xBC, 0xFE}, {0x4C, 0x00, 0x0A}};
     const auto& end = kEnds[rng.below(5)];
     handler.insert(handler.end(), end, end + 3);
-    init.insert(init.end(), handler.begin(), handler.end());
-
-    test::PsidBuilder b;
-    b.version = rng.chance(8) ? static_cast<std::uint16_t>(rng.below(6)) : static_cast<std::uint16_t>(2 + rng.below(3));
-    b.load = kLoad;
-    b.init = rng.chance(10) ? rng.word() : 0;
-    b.play = 0;
-    b.embedLoadAddress = true;
-    b.songs = static_cast<std::uint16_t>(1 + rng.below(3));
-    b.code = init;
-    Bytes f = b.build();
-    f[0] = 'R';
+    append(init, handler);
+    Bytes f = test::rsidFile(init, kLoad, std::uint16_t(rng.chance(8) ? rng.below(6) : 2 + rng.below(3)));
+    if (rng.chance(10)) f[0x0A] = rng.byte(), f[0x0B] = rng.byte();  // init, now and then not 0
+    f[0x0F] = static_cast<std::uint8_t>(1 + rng.below(3));  // songs
     f[0x76] = rng.chance(4) ? rng.byte() : 0;
     f[0x77] = rng.chance(6) ? rng.byte() : static_cast<std::uint8_t>(rng.below(4) << 2);
     f[0x7A] = rng.chance(2) ? rng.pick(kEdgeBytes) : std::uint8_t(0x42);
@@ -407,9 +392,7 @@ protected:
         SCOPED_TRACE("song " + std::to_string(song) + (text ? ", text" : ", MIDI"));
         try {
             Converter converter;
-            converter.configure(settings);
-            converter.initSong(tune, song);
-            converter.run(out.string(), true, nullptr);
+            test::convertSong(converter, tune, settings, out, song);
             std::string warnings;
             converter.getWarnings(warnings);
         } catch (const BackEnd::Error&) {

@@ -1,10 +1,9 @@
 // Frames of interrupt-driven tunes: which handler runs make snapshots, their
 // times and sample counts, timed frames, samples played through the volume
 // register, and the machine stopping. Tunes are 6510 bytes with a listing.
-#include "convert/Converter.h"
+#include "convert/ConvertRun.h"
 #include "convert/MachineCapture.h"
-#include "support/TestSupport.h"
-#include "tune/SidTune.h"
+#include "emu/Code6510.h"
 
 #include <gtest/gtest.h>
 
@@ -13,29 +12,15 @@
 namespace notecast {
 namespace {
 
+using test::join;
+using test::stores;
 constexpr std::uint32_t kPal = 985248;
 constexpr std::uint32_t kVideoFrame = 312 * 63;
 
-// An RSID (PAL) with `code` at $1000, init there.
-std::vector<std::uint8_t> rsid(std::vector<std::uint8_t> code) {
-    test::PsidBuilder b;
-    b.load = 0x1000;
-    b.init = 0;
-    b.play = 0;
-    b.embedLoadAddress = true;
-    code.resize(0x200, 0xEA);
-    b.code = code;
-    std::vector<std::uint8_t> f = b.build();
-    f[0] = 'R';
-    return f;
-}
+struct Capture { std::deque<FrameSnapshot> frames; std::vector<std::string> warnings; };
 
-struct Capture {
-    std::deque<FrameSnapshot> frames;
-    std::vector<std::string> warnings;
-};
-
-Capture capture(const std::vector<std::uint8_t>& file, std::uint32_t seconds) {
+Capture capture(const std::vector<std::uint8_t>& code, std::uint32_t seconds) {
+    const auto file = test::rsidFile(code, 0x1000, 2, 0x200);
     SidTune tune(file.data(), file.size());
     EXPECT_TRUE(tune.status()) << tune.getInfo().statusText;
     EmuEngine engine;
@@ -54,60 +39,39 @@ std::uint64_t cyclesOf(const FrameSnapshot& f) {
     return std::uint64_t{f.seconds} * kPal + static_cast<std::uint64_t>(f.microseconds * (kPal / 1e6) + 0.5);
 }
 
-std::uint64_t sampleSum(const std::deque<FrameSnapshot>& frames) {
-    std::uint64_t sum = 0;
-    for (const FrameSnapshot& f : frames) sum += f.samples;
-    return sum;
+// Samples at 8 kHz from CIA 2's NMI into $D418, through the handler at $1040:
+//   PHA ; INC $FB ; LDA $FB ; AND #7 ; STA $D418 ; LDA $DD0D ; PLA ; RTI
+// The init ends CLI, RTS at $1031 (the music's own set-up just before).
+test::Code sampleNmis(const test::Code& music) {
+    test::Code code = join({{0x78}, stores({{0x0318, 0x40}, {0x0319, 0x10}}), music,
+                            stores({{0xDD04, 0x7B}, {0xDD05, 0x00}, {0xDD0D, 0x81}}), {0x8D, 0x0E, 0xDD, 0x58, 0x60}});
+    code.resize(0x40, 0xEA);
+    return join({code, {0x48, 0xE6, 0xFB, 0xA5, 0xFB, 0x29, 0x07, 0x8D, 0x18, 0xD4, 0xAD, 0x0D, 0xDD, 0x68, 0x40}});
 }
 
 TEST(MachineFrames, PlayLoopWithoutInterruptsGetsTimedFrames) {
-    // Init never returns: it counts up voice 1's frequency in a loop, with
-    // interrupts off.
-    const Capture c = capture(rsid({0x78,                    // 1000 SEI
-                                    0xEE, 0x00, 0xD4,        // 1001 INC $D400
-                                    0x4C, 0x01, 0x10}),      // 1004 JMP $1001
-                              1);
+    // Init never returns: SEI, then INC $D400 in a loop.
+    const Capture c = capture({0x78, 0xEE, 0x00, 0xD4, 0x4C, 0x01, 0x10}, 1);
     ASSERT_GE(c.frames.size(), 40u);
     // The first after three video frames, then one every video frame.
     EXPECT_NEAR(static_cast<double>(cyclesOf(c.frames[0])), 3.0 * kVideoFrame, 10);
     for (std::size_t i = 1; i < c.frames.size(); ++i)
         EXPECT_NEAR(static_cast<double>(cyclesOf(c.frames[i]) - cyclesOf(c.frames[i - 1])), kVideoFrame, 10);
     // Sample counts from the first snapshot to the end of the second.
-    EXPECT_EQ(sampleSum(c.frames), 44100u - cyclesOf(c.frames[0]) * 44100 / kPal);
+    std::uint64_t samples = 0;
+    for (const FrameSnapshot& f : c.frames) samples += f.samples;
+    EXPECT_EQ(samples, 44100u - cyclesOf(c.frames[0]) * 44100 / kPal);
     EXPECT_TRUE(c.warnings.empty());
 }
 
 TEST(MachineFrames, SampleNmisMakeNoFramesTheMusicIrqDoes) {
-    // Samples at 8 kHz from CIA 2's NMI into $D418, music from the raster
-    // IRQ once a video frame (it sets the volume to 15 and steps voice 1).
-    const Capture c = capture(
-        rsid({
-            0x78,                                // 1000 SEI
-            0xA9, 0x40, 0x8D, 0x18, 0x03,        // 1001 $0318 = $1040
-            0xA9, 0x10, 0x8D, 0x19, 0x03,
-            0xA9, 0x60, 0x8D, 0x14, 0x03,        // 100B $0314 = $1060
-            0xA9, 0x10, 0x8D, 0x15, 0x03,
-            0xA9, 0x7F, 0x8D, 0x0D, 0xDC,        // 1015 CIA 1 quiet
-            0xA9, 0x7B, 0x8D, 0x04, 0xDD,        // 101A CIA 2 timer A: 123 cycles
-            0xA9, 0x00, 0x8D, 0x05, 0xDD,
-            0xA9, 0x81, 0x8D, 0x0D, 0xDD,        // 1024 its NMI on, started
-            0x8D, 0x0E, 0xDD,
-            0xA9, 0x01, 0x8D, 0x1A, 0xD0,        // 102C raster IRQ on
-            0x58, 0x60,                          // 1031 CLI, RTS
-            0xEA, 0xEA, 0xEA, 0xEA, 0xEA, 0xEA, 0xEA, 0xEA, 0xEA, 0xEA, 0xEA, 0xEA, 0xEA,
-            0x48,                                // 1040 nmi: PHA
-            0xE6, 0xFB, 0xA5, 0xFB,              // 1041 INC $FB, LDA $FB
-            0x29, 0x07, 0x8D, 0x18, 0xD4,        // 1045 AND #7, STA $D418
-            0xAD, 0x0D, 0xDD,                    // 104A LDA $DD0D
-            0x68, 0x40,                          // 104D PLA, RTI
-            0xEA, 0xEA, 0xEA, 0xEA, 0xEA, 0xEA, 0xEA, 0xEA, 0xEA, 0xEA, 0xEA, 0xEA, 0xEA, 0xEA, 0xEA, 0xEA, 0xEA,
-            0xA9, 0x1F, 0x8D, 0x18, 0xD4,        // 1060 irq: LDA #$1F, STA $D418
-            0xE6, 0xFC, 0xA5, 0xFC,              // 1065 INC $FC, LDA $FC
-            0x8D, 0x01, 0xD4,                    // 1069 STA $D401
-            0xEE, 0x19, 0xD0,                    // 106C INC $D019
-            0x4C, 0x81, 0xEA,                    // 106F JMP $EA81
-        }),
-        1);
+    // Music from the raster IRQ once a video frame, at $1060: it sets the
+    // volume to 15 and steps voice 1, then INC $D019 ; JMP $EA81.
+    test::Code code = sampleNmis(stores({{0x0314, 0x60}, {0x0315, 0x10}, {0xDC0D, 0x7F}, {0xD01A, 0x01}}));
+    code.resize(0x60, 0xEA);
+    code = join({code, stores({{0xD418, 0x1F}}),
+                 {0xE6, 0xFC, 0xA5, 0xFC, 0x8D, 0x01, 0xD4, 0xEE, 0x19, 0xD0, 0x4C, 0x81, 0xEA}});
+    const Capture c = capture(code, 1);
     // The device's first interrupt passes (it cannot be told from music
     // yet), then 50 frames in the second.
     ASSERT_GE(c.frames.size(), 50u);
@@ -121,10 +85,8 @@ TEST(MachineFrames, SampleNmisMakeNoFramesTheMusicIrqDoes) {
 }
 
 TEST(MachineFrames, BrkEndsTheConversionWithAWarning) {
-    const Capture c = capture(rsid({0xA2, 0x00, 0xA0, 0x60,  // 1000 LDX #0, LDY #96: ~123000 cycles
-                                    0xCA, 0xD0, 0xFD, 0x88, 0xD0, 0xFA,
-                                    0x00}),                  // 100A BRK
-                              5);
+    // LDX #0, LDY #96, a counted loop of ~123000 cycles, BRK.
+    const Capture c = capture({0xA2, 0x00, 0xA0, 0x60, 0xCA, 0xD0, 0xFD, 0x88, 0xD0, 0xFA, 0x00}, 5);
     ASSERT_EQ(c.warnings.size(), 1u);
     EXPECT_EQ(c.warnings[0].rfind("WARNING: The tune executed BRK after 0.13 seconds", 0), 0u) << c.warnings[0];
     ASSERT_FALSE(c.frames.empty());
@@ -132,28 +94,18 @@ TEST(MachineFrames, BrkEndsTheConversionWithAWarning) {
 }
 
 TEST(MachineFrames, SampleReportFollowsTheVolumeSamples) {
-    // The same samples as above, converted to MIDI with -sam and without:
-    // sample notes only with it.
+    // The samples alone, converted to MIDI with -sam and without: sample
+    // notes only with it.
     const auto dir = test::scratchDir("machine-capture");
-    SidTune tune(rsid({0x78, 0xA9, 0x40, 0x8D, 0x18, 0x03, 0xA9, 0x10, 0x8D, 0x19, 0x03,
-                       0xA9, 0x7B, 0x8D, 0x04, 0xDD, 0xA9, 0x00, 0x8D, 0x05, 0xDD,
-                       0xA9, 0x81, 0x8D, 0x0D, 0xDD, 0x8D, 0x0E, 0xDD, 0x58, 0x60,   // 1000-101E
-                       0xEA, 0xEA, 0xEA, 0xEA, 0xEA, 0xEA, 0xEA, 0xEA, 0xEA, 0xEA, 0xEA, 0xEA, 0xEA, 0xEA,
-                       0xEA, 0xEA, 0xEA, 0xEA, 0xEA, 0xEA, 0xEA, 0xEA, 0xEA, 0xEA, 0xEA, 0xEA, 0xEA, 0xEA,
-                       0xEA, 0xEA, 0xEA, 0xEA, 0xEA,                                   // to 1040
-                       0x48, 0xE6, 0xFB, 0xA5, 0xFB, 0x29, 0x07, 0x8D, 0x18, 0xD4,
-                       0xAD, 0x0D, 0xDD, 0x68, 0x40})
-                      .data(),
-                  0x27E);
+    const auto file = test::rsidFile(sampleNmis({}), 0x1000, 2, 0x200);
+    SidTune tune(file.data(), file.size());
     ASSERT_TRUE(tune.status());
     for (const bool report : {false, true}) {
         Converter converter;
         ConverterSettings settings;
         settings.playSeconds = 2;
         settings.captureSamples = report;
-        converter.configure(settings);
-        converter.initSong(tune, 1);
-        converter.run((dir / "samples.mid").string(), true, nullptr);
+        test::convertSong(converter, tune, settings, dir / "samples.mid");
         const std::vector<std::uint8_t> midi = test::readFile(dir / "samples.mid");
         // Note 76 at velocity 127, the sample note (the voices play nothing).
         int sampleNotes = 0;

@@ -1,11 +1,15 @@
 #pragma once
 // Runs a MUS song through the emulator with the built-in player and records
 // the SID registers after every play call (one jiffy each).
+#include "backend/NoteTable.h"
+#include "emu/C64.h"
+#include "emu/EmuEngine.h"
 #include "tune/MusSong.h"
+#include "tune/SidTune.h"
+
+#include <gtest/gtest.h>
 
 #include <cstdint>
-#include <string>
-#include <utility>
 #include <vector>
 
 namespace notecast::test {
@@ -28,34 +32,59 @@ struct MusRun {
     bool loaded = false;
     std::uint16_t initAddress = 0;
     std::uint16_t irqAddress = 0;
-    std::uint16_t initTimer = 0;  // timer count after init
     std::vector<MusFrame> frames;
 };
 
 // Loads `file` as a tune (MUS or PSID), initialises song 1 and makes
 // `frames` play calls.
-MusRun runMus(const std::vector<std::uint8_t>& file, int frames);
+inline MusRun runMus(const std::vector<std::uint8_t>& file, int frames) {
+    MusRun run;
+    SidTune tune(file.data(), file.size());
+    EmuEngine engine;
+    EngineConfig config = engine.getConfig();
+    config.sampleScanCalls = 0;
+    if (!tune.status() || !engine.setConfig(config) || !engine.initSong(tune, 1)) return run;
+    run.loaded = true;
+    run.initAddress = tune.getInfo().initAddress;
+    run.irqAddress = tune.getInfo().irqAddress;
+    const emu::C64& c64 = engine.machine();
+    for (int f = 0; f < frames; ++f) {
+        engine.playCall();
+        MusFrame& frame = run.frames.emplace_back();
+        for (int r = 0; r < 0x19; ++r) frame.reg[r] = c64.io[0xD400 + r];
+        for (int v = 0; v < 3; ++v) {
+            frame.gateSet[v] = c64.gateSet[v * 7 + 4];
+            frame.gateCleared[v] = c64.gateCleared[v * 7 + 4];
+        }
+        frame.timer = static_cast<std::uint16_t>(c64.io[0xDC04] | (c64.io[0xDC05] << 8));
+    }
+    return run;
+}
 
-// The song made of the three voice streams, `frames` play calls of it.
-std::vector<MusFrame> playMus(const mus::Pairs& voice1, int frames, const mus::Pairs& voice2 = {},
-                              const mus::Pairs& voice3 = {});
+// A song of one voice, `frames` play calls of it.
+inline std::vector<MusFrame> playMus(const mus::Pairs& voice, int frames) {
+    mus::Song s;
+    s.voices[0] = voice;
+    MusRun run = runMus(s.build(), frames);
+    EXPECT_TRUE(run.loaded);
+    return run.frames;
+}
 
 // The frequency register value the player uses for semitone n (C0 = 0).
-std::uint16_t musNoteFrequency(int semitone);
+inline std::uint16_t musNoteFrequency(int semitone) {
+    static const NoteTable table;
+    const std::uint32_t value = table.entry(semitone);
+    return static_cast<std::uint16_t>(value > 0xFFFF ? 0xFFFF : value);
+}
 
-// Jiffies (frames) at which voice v's gate rises: set after a frame where it
-// was clear (or at the start).
-std::vector<int> gateRises(const std::vector<MusFrame>& frames, int v);
-
-// Frames in which voice v's gate is set, as a string of '#' and '.'.
-std::string gates(const std::vector<MusFrame>& frames, int v = 0);
-
-// Voice v's frequency register in the frames [from, to).
-std::vector<int> freqs(const std::vector<MusFrame>& frames, int v, int from, int to);
-
-// Where voice v's frequency changes before frame `to`: {frame, new value},
-// the first frame included.
-std::vector<std::pair<int, int>> freqChanges(const std::vector<MusFrame>& frames, int v, int to);
+// Voice v's frequency register in the frames [from, to); fewer frames than
+// asked for give a shorter list, which compares unequal.
+inline std::vector<int> freqs(const std::vector<MusFrame>& frames, int v, int from, int to) {
+    std::vector<int> out;
+    for (int f = from; f < to && static_cast<std::size_t>(f) < frames.size(); ++f)
+        out.push_back(frames[static_cast<std::size_t>(f)].freq(v));
+    return out;
+}
 
 inline const std::uint8_t kC4 = mus::pitch('C', 4), kD4 = mus::pitch('D', 4), kA4 = mus::pitch('A', 4);
 constexpr int kFreqC4 = 4455, kFreqD4 = 5000, kFreqA4 = 7492;

@@ -15,39 +15,16 @@ namespace {
 
 using namespace mus;
 using Values = std::vector<int>;
-using Changes = std::vector<std::pair<int, int>>;
 
-std::string repeated(char c, int n) { return std::string(static_cast<std::size_t>(n), c); }
-
-
-TEST(MusPlayerTiming, DefaultsAndEveryDurationCode) {
-    // W = 144: a quarter is 36 jiffies, released 4 before its end; a pulse
-    // wave of width 2048, ADSR 00F0, volume 15.
-    const auto f = playMus(note(kQuarter, kC4) + note(kQuarter, kA4), 80);
-    EXPECT_EQ(gates(f), repeated('#', 32) + "...." + repeated('#', 32) + repeated('.', 12));
-    EXPECT_EQ(freqChanges(f, 0, 80), (Changes{{0, kFreqC4}, {36, kFreqA4}}));
-    EXPECT_EQ((Values{f[0].ctrl(0), f[0].pulse(0), f[0].ad(0), f[0].sr(0), f[0].reg[0x18]}),
-              (Values{0x41, 2048, 0x00, 0xF0, 0x0F}));
-
-    const struct {
-        const char* what;
-        int whole;
-        std::uint8_t duration;
-        int jiffies;
-    } cases[] = {
-        {"whole", 192, kWhole, 192},                  {"half", 192, kHalf, 96},
-        {"quarter", 192, kQuarter, 48},               {"eighth", 192, kEighth, 24},
-        {"sixteenth", 192, kSixteenth, 12},           {"thirty-second", 192, kThirtySecond, 6},
-        {"sixty-fourth", 192, kSixtyFourth, 3},       {"$40: tied 64th without bit 5", 192, 0x40, 3},
-        {"dotted quarter", 192, kQuarter | kDotted, 72},
-        {"dotted whole", 192, kWhole | kDotted, 288},
-        {"double-dotted quarter", 192, kQuarter | kDoubleDotted, 84},
+// The player's defaults and the common lengths are in the frame-by-frame
+// listing below; here the lengths it does not reach.
+TEST(MusPlayerTiming, DurationCodesAtTheirLimits) {
+    const struct { const char* what; int whole; std::uint8_t duration; int jiffies; } cases[] = {
+        {"thirty-second", 192, kThirtySecond, 6},    {"$40: tied 64th without bit 5", 192, 0x40, 3},
+        {"dotted whole", 192, kWhole | kDotted, 288}, {"double-dotted quarter", 192, kQuarter | kDoubleDotted, 84},
         {"double-dotted whole", 256, kWhole | kDoubleDotted, 448},
-        {"triplet quarter", 192, kQuarter | kTriplet, 32},
-        {"triplet sixty-fourth $A0", 192, 0xA0, 2},   {"triplet sixty-fourth $80", 192, 0x80, 2},
-        {"tempo 0 is 256", 0, kWhole, 256},
-        {"double-dotted sixteenth", 100, kSixteenth | kDoubleDotted, 10},
-        {"zero length plays as 1", 50, kSixtyFourth, 1},
+        {"triplet sixty-fourth $A0", 192, 0xA0, 2},  {"triplet sixty-fourth $80", 192, 0x80, 2},
+        {"tempo 0 is 256", 0, kWhole, 256},          {"zero length plays as 1", 50, kSixtyFourth, 1},
     };
     for (const auto& c : cases) {
         // The note after the measured one starts right at its end.

@@ -3,14 +3,11 @@
 // jiffies, against the values recorded when the player was checked note by
 // note against the songs' streams; and a text dump named after the song's
 // first text line. (A whole conversion is among the golden ones.)
-#include "convert/Converter.h"
+#include "convert/ConvertRun.h"
 #include "convert/MusPlayerRun.h"
-#include "support/TestSupport.h"
-#include "tune/SidTune.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 
 namespace notecast::test {
 namespace {
@@ -42,26 +39,23 @@ TEST(MusSharedSongs, NoteStartsAndConversions) {
         };
         std::vector<std::size_t> notes;
         for (int v = 0; v < 3; ++v) {
-            const std::vector<int> rises = gateRises(run.frames, v);
-            notes.push_back(rises.size());
-            for (int jiffy : rises) mix(static_cast<unsigned>(v << 28 | jiffy << 16) | run.frames[jiffy].freq(v));
+            // Jiffies at which the gate rises: set after a frame where it was clear (or at the start).
+            std::size_t rises = 0;
+            for (std::size_t jiffy = 0; jiffy < run.frames.size(); ++jiffy) {
+                if (!run.frames[jiffy].gate(v) || (jiffy > 0 && run.frames[jiffy - 1].gate(v))) continue;
+                ++rises;
+                mix(static_cast<unsigned>(v << 28 | jiffy << 16) | run.frames[jiffy].freq(v));
+            }
+            notes.push_back(rises);
         }
         EXPECT_EQ(notes, std::vector<std::size_t>(song.notes, song.notes + 3));
         EXPECT_EQ(digest, song.digest);
 
         SidTune tune(path.string().c_str());
         ASSERT_TRUE(tune.status());
-        ConverterSettings settings;
-        settings.playSeconds = 2;
-        settings.outputMode = OutputMode::Text;
         Converter converter;
-        converter.configure(settings);
-        converter.initSong(tune, 1);
-        converter.run((dir / "song.txt").string(), true, nullptr);
-        std::ifstream text(dir / "song.txt");
-        std::string title;
-        std::getline(text, title);
-        EXPECT_EQ(title, std::string(tune.getInfo().infoLines[0]) + " - NOTECAST Text/SID Dump");
+        convertSong(converter, tune, settingsFor(OutputMode::Text, 2), dir / "song.txt");
+        EXPECT_EQ(fileLines(dir / "song.txt").at(0), std::string(tune.getInfo().infoLines[0]) + " - NOTECAST Text/SID Dump");
     }
 }
 

@@ -77,10 +77,7 @@ WriterSettings daw() {
 }
 
 TEST(NoteCues, HeldNotesStepToNewNotesOnlyWhereAPitchLasts) {
-    const struct {
-        const char* sketch;
-        const char* expected;
-    } cases[] = {
+    const struct { const char* sketch; const char* expected; } cases[] = {
         {"60 60 60 62 62 62 62", "0:Start 3:Split "},                 // a legato step
         {"60 60.2 60.4 60.6 60.8 61 61.2 61.4 61.6 61.8 62 62.2 62.4", "0:Start "},  // a slow glide
         {"60 60.4 59.6 60.4 59.6 60.4 59.6", "0:Start "},             // vibrato

@@ -51,31 +51,23 @@ protected:
 using Lines = std::vector<std::string>;
 
 TEST_F(NoteTrackerTest, WaveformListsDropGateTestAndRepeatsAndStopAtSixteen) {
-    play(0, {0x41, 0x41, 0x43, 0x41, 0x40, 0x11});
-    tracker.endNote(0);
-    EXPECT_EQ(instruments(), Lines{"#0 x1 [ 40 42 40 10 ] length 4 distinct 3 noise 0 voices 0"});
-
-    // Test bit only, or test and gate: no waveform, so no note to classify.
-    tracker.reset();
-    FrameSnapshot& silent = play(1, {0x08, 0x09, 0x01});
-    tracker.endNote(1);
-    EXPECT_EQ(instruments(), Lines{});
-    EXPECT_EQ(silent.instrument[1], -1);
-
-    // Nothing is recorded while the voice has no note.
-    tracker.reset();
-    tracker.addWaveform(2, 0x21);
-    play(2, {0x11});
-    tracker.endNote(2);
-    EXPECT_EQ(instruments(), Lines{"#0 x1 [ 10 ] length 1 distinct 1 noise 0 voices 2"});
-
-    // Seventeen distinct values, none a repeat of the one before: the last is ignored.
-    tracker.reset();
-    play(0, {0x10, 0x20, 0x40, 0x80, 0x30, 0x50, 0x60, 0x70, 0x90, 0xA0, 0xB0, 0xC0, 0xD0, 0xE0, 0xF0,
-             0x14, 0x12});
-    tracker.endNote(0);
-    EXPECT_EQ(instruments(), Lines{"#0 x1 [ 10 20 40 80 30 50 60 70 90 a0 b0 c0 d0 e0 f0 14 ] length 16 "
-                                   "distinct 16 noise 1 hasNoise triangleRing voices 0"});
+    const struct { int voice; Bytes controls; Lines expected; } cases[] = {
+        {0, {0x41, 0x41, 0x43, 0x41, 0x40, 0x11}, {"#0 x1 [ 40 42 40 10 ] length 4 distinct 3 noise 0 voices 0"}},
+        // Test bit only, or test and gate: no waveform, so no note to classify.
+        {1, {0x08, 0x09, 0x01}, {}},
+        // Seventeen distinct values, none a repeat of the one before: the last is ignored.
+        {0, {0x10, 0x20, 0x40, 0x80, 0x30, 0x50, 0x60, 0x70, 0x90, 0xA0, 0xB0, 0xC0, 0xD0, 0xE0, 0xF0, 0x14, 0x12},
+         {"#0 x1 [ 10 20 40 80 30 50 60 70 90 a0 b0 c0 d0 e0 f0 14 ] length 16 distinct 16 noise 1 hasNoise "
+          "triangleRing voices 0"}},
+    };
+    for (const auto& c : cases) {
+        tracker.reset();
+        tracker.addWaveform(c.voice, 0x21);  // nothing is recorded while the voice has no note
+        FrameSnapshot& start = play(c.voice, c.controls);
+        tracker.endNote(c.voice);
+        EXPECT_EQ(instruments(), c.expected);
+        EXPECT_EQ(start.instrument[static_cast<std::size_t>(c.voice)], c.expected.empty() ? -1 : 0);
+    }
 }
 
 TEST_F(NoteTrackerTest, NotesWithEqualListsAreOneInstrument) {
@@ -111,11 +103,7 @@ TEST_F(NoteTrackerTest, NotesWithEqualListsAreOneInstrument) {
 }
 
 TEST(TrimTest, FoldsOnlyTrueRepeats) {
-    struct Case {
-        Bytes list;
-        std::size_t limit;
-        Bytes expected;
-    };
+    struct Case { Bytes list; std::size_t limit; Bytes expected; };
     const Case cases[] = {
         {{0x20}, 1, {0x20}},
         {{0x10, 0x20, 0x40}, 1, {0x10, 0x20, 0x40}},                 // last value not seen before

@@ -1,9 +1,8 @@
 // Conversions that meet the limits of the machine: a device that accepts the
 // open but not the data, and a tune that never returns at the fastest timer.
-#include "convert/Converter.h"
-#include "support/TestSupport.h"
+#include "convert/ConvertRun.h"
 #include "emu/C64.h"
-#include "tune/SidTune.h"
+#include "emu/Code6510.h"
 
 #include <gtest/gtest.h>
 
@@ -17,14 +16,9 @@ TEST(ConverterRunLimits, AFullDeviceIsReportedForBothWriters) {
     const auto bytes = test::PsidBuilder{.code = {0x60, 0x60, 0x60, 0x60}}.build();  // init and play: RTS
     for (OutputMode mode : {OutputMode::Midi, OutputMode::Text}) {
         SidTune tune(bytes.data(), bytes.size());
-        ConverterSettings settings;
-        settings.outputMode = mode;
-        settings.playSeconds = 2;
         Converter converter;
-        converter.configure(settings);
-        converter.initSong(tune, 1);
         try {
-            converter.run("/dev/full", true, nullptr);
+            test::convertSong(converter, tune, test::settingsFor(mode, 2), "/dev/full");
             ADD_FAILURE() << "the conversion passed for written";
         } catch (const BackEnd::Error& e) {
             EXPECT_EQ(e.code, 3);
@@ -38,21 +32,14 @@ TEST(ConverterRunLimits, AFullDeviceIsReportedForBothWriters) {
 // must cost about one emulated second of work per second of playing time,
 // not the full budget of every call (12 billion instructions a second).
 TEST(ConverterRunLimits, EndlessPlayAtTheFastestTimerStaysBounded) {
-    test::PsidBuilder psid;
-    psid.speed = 1;  // CIA timed
-    psid.play = 0x100B;
-    psid.code = {0xA9, 0x10, 0x8D, 0x04, 0xDC,  // LDA #$10 : STA $DC04
-                 0xA9, 0x00, 0x8D, 0x05, 0xDC,  // LDA #$00 : STA $DC05
-                 0x60,                          // RTS
-                 0x4C, 0x0B, 0x10};             // play: JMP $100B
-    const auto bytes = psid.build();
+    const auto bytes = test::PsidBuilder{.play = 0x100B, .speed = 1,  // CIA timed
+                                         .code = test::join({test::stores({{0xDC04, 0x10}, {0xDC05, 0x00}}),
+                                                             {0x60, 0x4C, 0x0B, 0x10}})}  // RTS; play: JMP $100B
+                           .build();
     SidTune tune(bytes.data(), bytes.size());
     ASSERT_TRUE(tune.status());
-    ConverterSettings settings;
-    settings.outputMode = OutputMode::Text;
-    settings.playSeconds = 1;
     Converter converter;
-    converter.configure(settings);
+    converter.configure(test::settingsFor(OutputMode::Text, 1));
     converter.initSong(tune, 1);
     const std::uint64_t before = converter.machine().instructionsExecuted;
     converter.run((test::scratchDir("run-limits") / "endless.txt").string(), true, nullptr);

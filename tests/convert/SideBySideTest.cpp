@@ -1,9 +1,8 @@
 // Conversions are self-contained: two converters in two threads give what
 // each gives alone, and a tune that reads the raster line or a CIA timer
 // converts to the same bytes on every run.
-#include "convert/Converter.h"
-#include "support/TestSupport.h"
-#include "tune/SidTune.h"
+#include "convert/ConvertRun.h"
+#include "emu/Code6510.h"
 
 #include <gtest/gtest.h>
 
@@ -20,14 +19,10 @@ namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 
 Bytes convert(SidTune& tune, OutputMode mode, std::uint32_t seconds, const fs::path& out) {
-    ConverterSettings settings;
-    settings.outputMode = mode;
-    settings.playSeconds = seconds;
+    ConverterSettings settings = test::settingsFor(mode, seconds);
     settings.envelopeEmulation = true;
     Converter converter;
-    converter.configure(settings);
-    converter.initSong(tune, tune.getInfo().startSong);
-    converter.run(out.string(), true, nullptr);
+    test::convertSong(converter, tune, settings, out, tune.getInfo().startSong);
     return test::readFile(out);
 }
 
@@ -53,14 +48,11 @@ TEST(SideBySide, TwoConvertersInTwoThreadsGiveTheirOwnResults) {
 }
 
 TEST(SideBySide, RasterAndTimerReadsGiveTheSameFileOnEveryRun) {
-    // play: LDA $D012 / AND #$0F / ORA #$10 / STA $D401
-    //       LDA $DC04 / STA $D400 / LDA #$11 / STA $D404 / RTS
-    test::PsidBuilder psid;
-    psid.init = 0x1000;
-    psid.play = 0x1001;
-    psid.code = {0x60, 0xAD, 0x12, 0xD0, 0x29, 0x0F, 0x09, 0x10, 0x8D, 0x01, 0xD4, 0xAD,
-                 0x04, 0xDC, 0x8D, 0x00, 0xD4, 0xA9, 0x11, 0x8D, 0x04, 0xD4, 0x60};
-    const Bytes bytes = psid.build();
+    // init: RTS; play: LDA $D012 / AND #$0F / ORA #$10 / STA $D401
+    //                  LDA $DC04 / STA $D400 / LDA #$11 / STA $D404 / RTS
+    const Bytes bytes = test::PsidBuilder{.play = 0x1001, .code = test::join({{0x60, 0xAD, 0x12, 0xD0, 0x29, 0x0F,
+        0x09, 0x10, 0x8D, 0x01, 0xD4, 0xAD, 0x04, 0xDC, 0x8D, 0x00, 0xD4}, test::stores({{0xD404, 0x11}}), {0x60}})}
+                            .build();
     SidTune tune(bytes.data(), bytes.size());
     ASSERT_TRUE(tune.status());
     const fs::path dir = test::scratchDir("reproducible");

@@ -5,15 +5,13 @@
 #include "convert/NoteTracker.h"
 #include "emu/EmuEngine.h"
 #include "convert/FrameCapture.h"
+#include "convert/TraceRows.h"
 #include "support/TestSupport.h"
 #include "tune/SidTune.h"
 
 #include <gtest/gtest.h>
 
-#include <array>
-#include <fstream>
 #include <map>
-#include <sstream>
 
 namespace notecast {
 namespace {
@@ -22,47 +20,11 @@ namespace fs = std::filesystem;
 
 constexpr int kTraceFrames = 3000;
 
-// One frame in the trace's terms: per voice freq, pw, ctrl, ad, sr; then
-// $D417 and $D418 & $7F.
-using Row = std::array<std::uint32_t, 17>;
+using Row = test::TraceRow;
 
 std::string columnName(std::size_t k) {
     static const char* const names[5] = {"freq", "pw", "ctrl", "ad", "sr"};
     return k < 15 ? "v" + std::to_string(k / 5 + 1) + " " + names[k % 5] : k == 15 ? "d417" : "d418";
-}
-
-std::vector<Row> readTrace(const fs::path& path) {
-    std::ifstream in(path);
-    std::vector<Row> rows;
-    std::string line;
-    std::getline(in, line);  // column names
-    while (std::getline(in, line)) {
-        std::istringstream cells(line);
-        std::vector<std::uint32_t> values;
-        for (std::string cell; std::getline(cells, cell, ',');)
-            values.push_back(static_cast<std::uint32_t>(std::stoul(cell, nullptr, 16)));
-        if (values.size() != 18) continue;
-        Row r;
-        std::copy(values.begin() + 1, values.end(), r.begin());  // after the frame number
-        rows.push_back(r);
-    }
-    return rows;
-}
-
-// What our capture says in the trace's terms.
-Row fromSnapshot(const FrameSnapshot& f) {
-    auto reg = [&](int i) { return static_cast<std::uint32_t>(f.sidRegisters[static_cast<std::size_t>(i)]); };
-    Row r;
-    for (int v = 0; v < 3; ++v) {
-        const int b = 7 * v;
-        const std::size_t k = 5 * static_cast<std::size_t>(v);
-        r[k] = reg(b) | reg(b + 1) << 8;
-        r[k + 1] = (reg(b + 2) | reg(b + 3) << 8) & 0xFFF;
-        for (int i = 2; i < 5; ++i) r[k + static_cast<std::size_t>(i)] = reg(b + 2 + i);
-    }
-    r[15] = reg(0x17);
-    r[16] = reg(0x18) & 0x7F;
-    return r;
 }
 
 class TraceComparison : public ::testing::TestWithParam<std::string> {};
@@ -72,7 +34,7 @@ TEST_P(TraceComparison, RegistersAndDumpColumnsAgreeFrameByFrame) {
     const fs::path sid = test::sharedFile("psid/" + GetParam() + ".sid");
     NOTECAST_REQUIRE_SHARED(trace);
     NOTECAST_REQUIRE_SHARED(sid);
-    const std::vector<Row> rows = readTrace(trace);
+    const std::vector<Row> rows = test::readTrace(trace);
     ASSERT_EQ(rows.size(), static_cast<std::size_t>(kTraceFrames));
 
     SidTune tune(sid.string().c_str());
@@ -101,7 +63,7 @@ TEST_P(TraceComparison, RegistersAndDumpColumnsAgreeFrameByFrame) {
     };
     std::array<bool, 17> written{};  // per register: has either side left its start value yet
     for (int i = 0; i < kTraceFrames; ++i) {
-        const Row ours = fromSnapshot(frames[static_cast<std::size_t>(i)]);
+        const Row ours = test::traceRowOf(frames[static_cast<std::size_t>(i)]);
         const Row& theirs = rows[static_cast<std::size_t>(i)];
         for (std::size_t k = 0; k < ours.size(); ++k) {
             const std::uint32_t ourStart = k == 16 ? 0x0F : 0;

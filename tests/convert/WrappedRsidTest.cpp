@@ -2,17 +2,16 @@
 // own init routine and drives its play routine from a real interrupt (CIA 1
 // through $0314, the raster, a CIA 2 NMI, the hardware vector with the ROMs
 // banked out, an init that never returns). One snapshot per handler run must
-// give the register sequence of the tune's trace, as the text dump shows it.
-#include "convert/Converter.h"
-#include "convert/FrameReplay.h"
+// give the register sequence of the tune's trace.
+#include "backend/FrameClock.h"
+#include "convert/MachineCapture.h"
+#include "convert/TraceRows.h"
 #include "support/TestSupport.h"
 #include "tune/SidTune.h"
 
 #include <gtest/gtest.h>
 
-#include <array>
-#include <fstream>
-#include <sstream>
+#include <deque>
 
 namespace notecast {
 namespace {
@@ -29,75 +28,10 @@ constexpr int kShift = 3;
 // interrupt on, the vector leads to the system's handler, as it would on a
 // real C64, and the music stops.
 constexpr const char* kCannotWork = "Last_Ninja.hwvec.sid";
-constexpr std::size_t kHeaderLines = 17;
-// The dump's register-to-Hz factor (register / 17.02).
-constexpr double kRegisterToHz = 0.05875440658049354;
-
-using Fields = std::array<std::string, 14>;
-
-// The register columns of one dump line: per voice Freq, PW, WF and ADSR,
-// then the filter type and voices and the resonance (the traces hold no
-// cut-off).
-Fields registerColumns(const std::string& line) {
-    Fields f;
-    if (line.size() < 107) return f;
-    for (std::size_t v = 0; v < 3; ++v) {
-        std::istringstream in(line.substr(10 + 28 * v + 6, 17));
-        for (std::size_t k = 0; k < 4; ++k) in >> f[4 * v + k];
-    }
-    f[12] = line.substr(94, 7);
-    f[13] = line.substr(106, 1);
-    return f;
-}
-
-// The same columns from a trace row: freq pw ctrl ad sr per voice, $D417,
-// $D418 & $7F; the frequencies after the hard-sync rule.
-Fields expectedColumns(const std::vector<std::uint32_t>& row) {
-    emu::SidVoice voices[3];
-    for (int v = 0; v < 3; ++v) {
-        voices[v].frequencyRegister = row[5 * v];
-        voices[v].control = static_cast<std::uint8_t>(row[5 * v + 2]);
-    }
-    applySync(voices);
-    char text[64];
-    std::string columns;
-    for (int v = 0; v < 3; ++v) {
-        std::snprintf(text, sizeof text, "%u %u %02x %02x%02x ",
-                      static_cast<unsigned>(voices[v].frequencyRegister * kRegisterToHz), row[5 * v + 1] & 0xFFF,
-                      row[5 * v + 2] & 0xFE, row[5 * v + 3], row[5 * v + 4]);
-        columns += text;
-    }
-    Fields f;
-    std::istringstream in(columns);
-    for (std::size_t k = 0; k < 12; ++k) in >> f[k];
-    const unsigned d417 = row[15], mode = row[16];
-    std::snprintf(text, sizeof text, "%c%c%c %c%c%c", mode & 0x10 ? 'L' : '_', mode & 0x20 ? 'B' : '_',
-                  mode & 0x40 ? 'H' : '_', d417 & 1 ? '1' : '_', d417 & 2 ? '2' : '_', d417 & 4 ? '3' : '_');
-    f[12] = text;
-    std::snprintf(text, sizeof text, "%x", d417 >> 4);
-    f[13] = text;
-    return f;
-}
-
-std::vector<Fields> traceColumns(const fs::path& path) {
-    std::ifstream in(path);
-    std::vector<Fields> rows;
-    std::string line;
-    std::getline(in, line);
-    while (std::getline(in, line)) {
-        std::istringstream cells(line);
-        std::vector<std::uint32_t> values;
-        for (std::string cell; std::getline(cells, cell, ',');)
-            values.push_back(static_cast<std::uint32_t>(std::stoul(cell, nullptr, 16)));
-        if (values.size() == 18) rows.push_back(expectedColumns({values.begin() + 1, values.end()}));
-    }
-    return rows;
-}
 
 TEST(WrappedRsid, EveryInterruptKindGivesTheTracedRegisters) {
     const fs::path index = test::sharedFile("rsid-wrapped/index.csv");
     NOTECAST_REQUIRE_SHARED(index);
-    const fs::path out = test::scratchDir("wrapped-rsid") / "dump.txt";
     std::ifstream list(index);
     std::string entry;
     std::getline(list, entry);
@@ -108,39 +42,34 @@ TEST(WrappedRsid, EveryInterruptKindGivesTheTracedRegisters) {
         const fs::path trace = test::sharedFile("traces/" + psid.substr(0, psid.size() - 4) + ".csv");
         if (trace.empty() || file == kCannotWork) continue;
         SCOPED_TRACE(file);
-        const std::vector<Fields> expected = traceColumns(trace);
+        const std::vector<test::TraceRow> expected = test::readTrace(trace);
         ASSERT_GE(expected.size(), kFrames);
 
         SidTune tune(test::sharedFile("rsid-wrapped/" + file).string().c_str());
         ASSERT_TRUE(tune.status()) << tune.getInfo().statusText;
         ASSERT_TRUE(tune.getInfo().interruptDriven);
-        Converter converter;
-        ConverterSettings settings;
-        settings.outputMode = OutputMode::Text;
-        settings.playSeconds = 60;
-        converter.configure(settings);
-        converter.initSong(tune, tune.getInfo().startSong);
-        converter.run(out.string(), true, nullptr);
-        EXPECT_TRUE(converter.machineWarnings().empty());
-
-        std::ifstream dump(out);
-        std::vector<Fields> got;
-        std::string line;
-        for (std::size_t i = 0; std::getline(dump, line); ++i)
-            if (i >= kHeaderLines) got.push_back(registerColumns(line));
-        ASSERT_GE(got.size(), kFrames + kShift);
+        EmuEngine engine;
+        ASSERT_TRUE(engine.initSong(tune, static_cast<std::uint16_t>(tune.getInfo().startSong)));
+        NoteTracker tracker;
+        FrameClock clock;
+        std::deque<FrameSnapshot> frames;
+        MachineCapture capture(engine, tracker, frames, 60);
+        while (frames.size() < kFrames + kShift && capture.step(clock)) {}
+        EXPECT_TRUE(capture.warnings().empty());
+        ASSERT_GE(frames.size(), kFrames + kShift);
 
         // Before the tune first writes a register, each side shows its own
-        // start value: ours the SID after the reset, the trace's whatever
-        // its emulator (which has no I/O area) found at $D400.
-        const Fields ourStart = expectedColumns(std::vector<std::uint32_t>(17, 0));
+        // start value: ours the SID after the reset (all 0, the volume 15),
+        // the trace's whatever its emulator (which has no I/O area) found at $D400.
+        test::TraceRow ourStart{};
+        ourStart[16] = 0x0F;
         std::size_t best = 0;
         int bestShift = 0;
         for (int shift = -kShift; shift <= kShift; ++shift) {
             std::size_t same = 0;
-            std::array<bool, 14> written{};
+            std::array<bool, 17> written{};
             for (std::size_t i = kShift; i < kFrames; ++i) {
-                const Fields& ours = got[i + static_cast<std::size_t>(shift)];
+                const test::TraceRow ours = test::traceRowOf(frames[i + static_cast<std::size_t>(shift)]);
                 bool agree = true;
                 for (std::size_t k = 0; k < ours.size(); ++k) {
                     written[k] = written[k] || ours[k] != ourStart[k] || expected[i][k] != expected[0][k];

@@ -24,10 +24,10 @@ TEST(CpuCallRules, CallSetsUpRegistersAndBankByMemoryMode) {
     m.cpu.sr = 0xFF;
     m.gateSet[4] = m.gateCleared[11] = true;
     EXPECT_EQ(m.runRoutine(0x1000, 6, 0x11, 0x22, 0x33, kBudget), RunResult::Returned);
-    EXPECT_EQ(peek(0x2000), 0x20);  // all flags clear
-    EXPECT_EQ((std::vector<int>{m.cpu.x, m.cpu.y, m.cpu.sp, m.ram[1]}), (std::vector<int>{0x22, 0x33, 0x0201, 6}));
-    EXPECT_FALSE(m.basicVisible);
-    EXPECT_FALSE(m.gateSet[4] || m.gateCleared[11]);
+    // All flags clear, the registers and bank given, the gate flags cleared.
+    EXPECT_EQ((std::vector<int>{peek(0x2000), m.cpu.x, m.cpu.y, m.cpu.sp, m.ram[1], m.basicVisible,
+                                m.gateSet[4] || m.gateCleared[11]}),
+              (std::vector<int>{0x20, 0x22, 0x33, 0x0201, 6, false, false}));
 
     // Without ROM, X and Y start at 0 and the bank byte is left alone.
     freshMachine(MemoryMode::Romless);
@@ -45,8 +45,7 @@ TEST(CpuCallRules, ReturnsEndTheCallOnlyWhenTheyLeaveTheStack) {
         poke(0x1000, {opcode, 0x8D, 0x00, 0x20});
         m.ram[0x2000] = 0xEE;
         EXPECT_EQ(run(0x1000, 7, 0x55), RunResult::Returned);
-        EXPECT_EQ(peek(0x2000), 0xEE);
-        EXPECT_EQ(m.cpu.sp, 0x0201);
+        EXPECT_EQ((std::vector<int>{peek(0x2000), m.cpu.sp}), (std::vector<int>{0xEE, 0x0201}));
     }
     // A nested subroutine returns to its caller; BRK there returns like RTS
     // and leaves B and I set.
@@ -55,9 +54,7 @@ TEST(CpuCallRules, ReturnsEndTheCallOnlyWhenTheyLeaveTheStack) {
                   0x08, 0x68, 0x8D, 0x01, 0x20, 0x00});  // PHP, PLA, STA $2001, BRK
     poke(0x1020, {0xA2, 0x07, 0x00});                    // LDX #7, BRK
     EXPECT_EQ(run(0x1000), RunResult::Returned);
-    EXPECT_EQ(peek(0x2000), 7);
-    EXPECT_EQ(peek(0x2001), 0x34);
-    EXPECT_EQ(m.cpu.sr & 0x14, 0x14);
+    EXPECT_EQ((std::vector<int>{peek(0x2000), peek(0x2001), m.cpu.sr & 0x14}), (std::vector<int>{7, 0x34, 0x14}));
 
     // RTI pulls only the return address, no status byte.
     freshMachine();
@@ -74,16 +71,14 @@ TEST(CpuCallRules, StackLeavingItsPageAndCodeLeavingMemory) {
     poke(0x1000, {0xA2, 0x00, 0x9A, 0x20, 0x00, 0x30});  // LDX #0, TXS, JSR $3000
     poke(0x3000, {0x8D, 0x00, 0x20, 0x60});
     EXPECT_EQ(run(0x1000), RunResult::Returned);
-    EXPECT_EQ(peek(0x2000), 0);
-    EXPECT_EQ(m.cpu.sp, 0x00FE);
+    EXPECT_EQ((std::vector<int>{peek(0x2000), m.cpu.sp}), (std::vector<int>{0, 0x00FE}));
 
     // Pushes continue into the zero page without ending it.
     freshMachine();
     poke(0x1000, {0xA2, 0x00, 0x9A, 0xA9, 0x5A, 0x48, 0x48,  // TXS to $0100, PHA, PHA
                   0xA2, 0xFF, 0x9A, 0x8D, 0x00, 0x20, 0x60});
     EXPECT_EQ(run(0x1000), RunResult::Returned);
-    EXPECT_EQ(peek(0x00FF), 0x5A);
-    EXPECT_EQ(peek(0x2000), 0x5A);
+    EXPECT_EQ((std::vector<int>{peek(0x00FF), peek(0x2000)}), (std::vector<int>{0x5A, 0x5A}));
 
     // LDA $1234 at $FFFE: the operand's high byte wraps to $0000, then the
     // code has run off the end and the call is over.
@@ -99,12 +94,10 @@ TEST(CpuBudget, StopsAfterExactlyTheBudgetAndTheNextCallRunsNormally) {
     C64& m = freshMachine();
     poke(0x1000, {0xE8, 0xE8, 0xE8, 0xE8, 0xE8, 0xE8, 0x60});  // INX x6, RTS
     EXPECT_EQ(m.runRoutine(0x1000, 7, 0, 0, 0, 5), RunResult::Stopped);
-    EXPECT_EQ(m.cpu.x, 5);
-    EXPECT_EQ(m.cpu.pc, 0x1005);
+    EXPECT_EQ((std::vector<int>{m.cpu.x, m.cpu.pc}), (std::vector<int>{5, 0x1005}));
     EXPECT_EQ(m.execute(1), RunResult::Stopped);
     EXPECT_EQ(m.execute(kBudget), RunResult::Returned);
-    EXPECT_EQ(m.cpu.x, 6);
-    EXPECT_EQ(m.instructionsExecuted, 7u);
+    EXPECT_EQ((std::vector<int>{m.cpu.x, int(m.instructionsExecuted)}), (std::vector<int>{6, 7}));
 
     poke(0x1000, {0xE6, 0x02, 0x4C, 0x00, 0x10});  // INC $02, JMP $1000
     poke(0x1100, {0xA9, 0x01, 0x60});              // LDA #1, RTS
@@ -144,8 +137,7 @@ TEST(CpuRomJumps, JmpIntoVisibleRomEndsTheCallElseRunsRam) {
     poke(0x1000, {0x20, 0xD2, 0xFF, 0x8E, 0x00, 0x20, 0xBA, 0x8E, 0x01, 0x20, 0x60});  // STX, TSX, STX
     poke(0xFFD2, {0xA2, 0x55, 0x60});
     EXPECT_EQ(run(0x1000), RunResult::Returned);
-    EXPECT_EQ(peek(0x2000), 0x00);
-    EXPECT_EQ(peek(0x2001), 0xFF);
+    EXPECT_EQ((std::vector<int>{peek(0x2000), peek(0x2001)}), (std::vector<int>{0x00, 0xFF}));
 
     // JMP ($10FF) takes its high byte from $1000 (the opcode $6C), not $1100.
     freshMachine();
@@ -158,21 +150,14 @@ TEST(CpuRomJumps, JmpIntoVisibleRomEndsTheCallElseRunsRam) {
 }
 
 TEST(CpuBankRegister, StoresToAddressOneSwitchBanks) {
-    const struct {
-        const char* what;
-        std::initializer_list<std::uint8_t> code;
-    } stores[] = {
-        {"STA $01", {0xA9, 0x35, 0x85, 0x01}},
-        {"STX $FF,Y (wraps to $01)", {0xA2, 0x35, 0xA0, 0x02, 0x96, 0xFF}},
-        {"DEC $01", {0xA9, 0x36, 0x85, 0x01, 0xC6, 0x01}},
-        {"STA $0001", {0xA9, 0x35, 0x8D, 0x01, 0x00}},
-    };
-    for (const auto& [what, code] : stores) {
-        SCOPED_TRACE(what);
+    // STA $01, STX $FF,Y (wraps to $01), DEC $01, STA $0001; then LDA $E000, STA $2000.
+    using Code = std::initializer_list<std::uint8_t>;
+    for (const Code code : {Code{0xA9, 0x35, 0x85, 0x01}, Code{0xA2, 0x35, 0xA0, 0x02, 0x96, 0xFF},
+                            Code{0xA9, 0x36, 0x85, 0x01, 0xC6, 0x01}, Code{0xA9, 0x35, 0x8D, 0x01, 0x00}}) {
+        SCOPED_TRACE(code.size());
         C64& m = freshMachine();
         poke(0x1000, code);
-        poke(static_cast<std::uint16_t>(0x1000 + code.size()),
-             {0xAD, 0x00, 0xE0, 0x8D, 0x00, 0x20, 0x60});  // LDA $E000, STA $2000
+        poke(static_cast<std::uint16_t>(0x1000 + code.size()), {0xAD, 0x00, 0xE0, 0x8D, 0x00, 0x20, 0x60});
         m.ram[0xE000] = 0x99;
         run(0x1000);
         EXPECT_EQ(m.ram[1], 0x35);
@@ -215,12 +200,8 @@ TEST(CpuUndocumented, UnstableOpcodesFollowTheirDefinedRules) {
         if (c.stored) m.ram[c.stored] = 0xEE;
         poke(0x1000, c.code);
         EXPECT_EQ(m.runRoutine(0x1000, 7, 0xF3, 0x5E, 0x04, c.instructions), RunResult::Stopped);
-        EXPECT_EQ(m.cpu.pc, 0x1000 + c.code.size());
-        EXPECT_EQ((std::vector<int>{m.cpu.a, m.cpu.x, m.cpu.sr & 0xC3, m.cpu.sp}),
-                  (std::vector<int>{c.a, c.x, c.flags, c.sp}));
-        if (c.stored) {
-            EXPECT_EQ(peek(c.stored), c.value);
-        }
+        EXPECT_EQ((std::vector<int>{m.cpu.pc, m.cpu.a, m.cpu.x, m.cpu.sr & 0xC3, m.cpu.sp, c.stored ? peek(c.stored) : 0}),
+                  (std::vector<int>{int(0x1000 + c.code.size()), c.a, c.x, c.flags, c.sp, c.stored ? c.value : 0}));
     }
 }
 

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <tuple>
 #include <vector>
 
 namespace notecast {
@@ -16,11 +17,7 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 
 TEST(EngineConfig, EachFieldIsCheckedAndAnInvalidOneStopsNoOther) {
-    const struct {
-        const char* what;
-        void (*change)(EngineConfig&);
-        bool accepted;
-    } cases[] = {
+    const struct { const char* what; void (*change)(EngineConfig&); bool accepted; } cases[] = {
         {"defaults", [](EngineConfig&) {}, true},
         {"frequency 4000", [](EngineConfig& c) { c.frequency = 4000; }, true},
         {"frequency 48001", [](EngineConfig& c) { c.frequency = 48001; }, false},
@@ -54,12 +51,9 @@ TEST(EngineConfig, EachFieldIsCheckedAndAnInvalidOneStopsNoOther) {
 //   +00 STA $0400 / STX $0401 / STY $0402 / LDA $01 / STA $0404 / RTS
 //   +0F INC $0403 / LDA $01 / STA $0405 / RTS
 test::PsidBuilder recorderAt(std::uint16_t address) {
-    test::PsidBuilder b;
-    b.load = b.init = address;
-    b.play = static_cast<std::uint16_t>(address + 0x0F);
-    b.code = {0x8D, 0x00, 0x04, 0x8E, 0x01, 0x04, 0x8C, 0x02, 0x04, 0xA5, 0x01, 0x8D,
-              0x04, 0x04, 0x60, 0xEE, 0x03, 0x04, 0xA5, 0x01, 0x8D, 0x05, 0x04, 0x60};
-    return b;
+    return {.load = address, .init = address, .play = static_cast<std::uint16_t>(address + 0x0F),
+            .code = {0x8D, 0x00, 0x04, 0x8E, 0x01, 0x04, 0x8C, 0x02, 0x04, 0xA5, 0x01, 0x8D,
+                     0x04, 0x04, 0x60, 0xEE, 0x03, 0x04, 0xA5, 0x01, 0x8D, 0x05, 0x04, 0x60}};
 }
 
 std::unique_ptr<SidTune> makeTune(const test::PsidBuilder& b) {
@@ -116,24 +110,22 @@ TEST_F(EngineInitTest, ClockAndSpeedAreChosenAndWrittenBack) {
         SCOPED_TRACE(k.what);
         EmuEngine fresh;
         EngineConfig c = fresh.getConfig();
-        c.clockSpeed = k.clockSpeed;
-        c.forceClock = k.force;
+        std::tie(c.clockSpeed, c.forceClock) = std::tuple{k.clockSpeed, k.force};
         ASSERT_TRUE(fresh.setConfig(c));
         test::PsidBuilder b = recorderAt(0x1000);
-        b.flags = k.flags;
-        b.speed = k.speed;
+        std::tie(b.flags, b.speed) = std::tuple{k.flags, k.speed};
         auto tune = makeTune(b);
         ASSERT_TRUE(fresh.initSong(*tune, 1));
         const SidTuneInfo info = tune->getInfo();
-        EXPECT_EQ(info.songClock, k.clock);
-        EXPECT_EQ(info.songSpeed, k.songSpeed);
         EXPECT_STREQ(info.speedText, k.text);
         const bool ntsc = k.clock == 2;
-        EXPECT_EQ(fresh.machine().timing.cpuClock, ntsc ? 1022727u : 985248u);
-        EXPECT_EQ(fresh.machine().ram[0x02A6], ntsc ? 0 : 1);
+        const emu::C64& m = fresh.machine();
         // Vertical blank: 50 Hz PAL, and NTSC through the 60 Hz timer count;
         // CIA-timed: the timer's own rate, here the default count.
-        EXPECT_EQ(fresh.machine().timing.callsPerSecond, k.songSpeed == 50 ? 50 : 60);
+        EXPECT_EQ((std::vector<unsigned>{info.songClock, info.songSpeed, m.timing.cpuClock, m.ram[0x02A6],
+                                         m.timing.callsPerSecond}),
+                  (std::vector<unsigned>{k.clock, k.songSpeed, ntsc ? 1022727u : 985248u, ntsc ? 0u : 1u,
+                                         k.songSpeed == 50 ? 50u : 60u}));
     }
 }
 
@@ -147,11 +139,9 @@ TEST_F(EngineInitTest, BankValueFollowsTheRoutineAddress) {
         SCOPED_TRACE(k.address);
         auto tune = makeTune(recorderAt(k.address));
         ASSERT_TRUE(engine.initSong(*tune, 1));
-        EXPECT_EQ(ram(0x0404), k.bank);
-        EXPECT_EQ(engine.machine().playBank, k.playBank);
         EXPECT_EQ(engine.playCall(), emu::RunResult::Returned);
-        EXPECT_EQ(ram(0x0405), k.playBank);
-        EXPECT_EQ(tune->getInfo().irqAddress, 0);
+        EXPECT_EQ((std::vector<int>{ram(0x0404), engine.machine().playBank, ram(0x0405), tune->getInfo().irqAddress}),
+                  (std::vector<int>{k.bank, k.playBank, k.playBank, 0}));
     }
     // The ROM-less mode runs everything on plain RAM.
     EngineConfig c = engine.getConfig();
@@ -165,11 +155,8 @@ TEST_F(EngineInitTest, BankValueFollowsTheRoutineAddress) {
 TEST_F(EngineInitTest, PlayAddressZeroUsesTheInterruptVector) {
     // Init sets a handler at $1010 through the KERNAL vector $0314; the
     // handler counts its calls and stores the bank byte.
-    test::PsidBuilder kernal;
-    kernal.play = 0;
-    kernal.code = {0xA9, 0x10, 0x8D, 0x14, 0x03, 0xA9, 0x10, 0x8D, 0x15, 0x03, 0x60, 0,    0,
-                   0,    0,    0,    0xEE, 0x03, 0x04, 0xA5, 0x01, 0x8D, 0x05, 0x04, 0x40};
-    auto tune = makeTune(kernal);
+    auto tune = makeTune({.play = 0, .code = {0xA9, 0x10, 0x8D, 0x14, 0x03, 0xA9, 0x10, 0x8D, 0x15, 0x03, 0x60, 0, 0,
+                                              0, 0, 0, 0xEE, 0x03, 0x04, 0xA5, 0x01, 0x8D, 0x05, 0x04, 0x40}});
     ASSERT_TRUE(engine.initSong(*tune, 1));
     EXPECT_EQ(tune->getInfo().irqAddress, 0x1010);
     EXPECT_EQ(ram(0x0403), 0);
@@ -177,7 +164,6 @@ TEST_F(EngineInitTest, PlayAddressZeroUsesTheInterruptVector) {
     EXPECT_EQ(engine.playCall(), emu::RunResult::Returned);
     EXPECT_EQ(ram(0x0403), 2);
     EXPECT_EQ(ram(0x0405), 7);
-
 }
 
 } // namespace

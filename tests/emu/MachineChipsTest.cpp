@@ -22,27 +22,29 @@ std::vector<std::uint64_t> flagCycles(Cia& cia, std::uint64_t from, std::uint64_
     return found;
 }
 
+// A CIA whose timer A latch and (stopped) counter hold `latch`.
+Cia ciaWithTimerA(std::uint8_t latch) {
+    Cia cia;
+    cia.write(kTimerALow, latch, 0);
+    cia.write(kTimerAHigh, 0x00, 0);  // stopped: loads the counter
+    return cia;
+}
+
 TEST(CiaTimers, ContinuousOneShotAndTimerBCountingA) {
     // Latch $0010, continuous: every 17 cycles from the start.
-    Cia cia;
-    cia.write(kTimerALow, 0x10, 0);
-    cia.write(kTimerAHigh, 0x00, 0);  // stopped: loads the counter
+    Cia cia = ciaWithTimerA(0x10);
     cia.write(kCra, 0x01, 100);
     EXPECT_EQ(flagCycles(cia, 100, 160, 0x01), (std::vector<std::uint64_t>{117, 134, 151}));
 
     // One-shot: fires once, clears its start bit, the counter keeps the latch.
-    cia = Cia{};
-    cia.write(kTimerALow, 0x10, 0);
-    cia.write(kTimerAHigh, 0x00, 0);
+    cia = ciaWithTimerA(0x10);
     cia.write(kCra, 0x09, 0);
     EXPECT_EQ(flagCycles(cia, 0, 100, 0x01), (std::vector<std::uint64_t>{17}));
     EXPECT_EQ(cia.read(kCra, 100) & 0x01, 0);
     EXPECT_EQ(cia.read(kTimerALow, 100), 0x10);
 
     // Timer B counting A's underflows (latch 2): every third one of A's.
-    cia = Cia{};
-    cia.write(kTimerALow, 0x09, 0);
-    cia.write(kTimerAHigh, 0x00, 0);
+    cia = ciaWithTimerA(0x09);
     cia.write(kTimerBLow, 0x02, 0);
     cia.write(kTimerBHigh, 0x00, 0);
     cia.write(kCrb, 0x41, 0);
@@ -70,9 +72,7 @@ TEST(CiaTimers, HighByteLoadsTheCounterOnlyWhileStopped) {
 }
 
 TEST(CiaInterrupts, ReadAcknowledgesAndMaskDecidesTheOutput) {
-    Cia cia;
-    cia.write(kTimerALow, 0x10, 0);
-    cia.write(kTimerAHigh, 0x00, 0);
+    Cia cia = ciaWithTimerA(0x10);
     cia.write(kCra, 0x01, 0);
     // Masked off: the flag is set, but no output and no bit 7.
     cia.advance(20);
@@ -118,6 +118,8 @@ TEST(VicRasterInterrupt, CompareLineOncePerFrameUntilAcknowledged) {
             fired.push_back(t);
             EXPECT_EQ(vic.read(0x19, t), 0xF1);
             EXPECT_EQ(vic.read(0x12, t), 100);
+            vic.write(0x19, 0x0E, t);  // other sources' bits acknowledge only those
+            EXPECT_TRUE(vic.interruptActive());
             vic.write(0x19, 0x01, t);
         }
         EXPECT_EQ(fired, (std::vector<std::uint64_t>{100 * lineCycles, 100 * lineCycles + frame,

@@ -39,23 +39,14 @@ TEST(MultiSidDecoding, EachWriteReachesOneChipOrNone) {
         std::uint16_t second, third, address;
         int chip;  // 0-2, or -1: no SID there
     };
+    // With a second chip at $D420, $D444 is still a mirror of the first chip
+    // (voice 1); a sample-channel register inside a chip's range is the chip's own.
     const Row rows[] = {
-        {0xD420, 0, 0xD424, 1},       // voice 4's control
-        {0xD420, 0, 0xD444, 0},       // still a mirror of the first chip: voice 1
-        {0xD420, 0xD440, 0xD444, 2},  // voice 7
-        {0xD420, 0xD440, 0xD464, 0},
-        {0xD500, 0xD600, 0xD50B, 1},  // voice 5
-        {0xD500, 0xD600, 0xD60B, 2},
-        {0xD500, 0xD600, 0xD70B, 0},
-        {0xD4A0, 0, 0xD4B2, 1},       // voice 6
-        {0xDE00, 0xDF00, 0xDE12, 1},
-        {0xDE00, 0xDF00, 0xDF04, 2},
-        {0xDE00, 0, 0xDF04, -1},
-        {0, 0, 0xDE04, -1},
-        // A sample-channel register inside a chip's range is the chip's own.
-        {0xD420, 0, 0xD43D, 1},
-        {0xD500, 0, 0xD51D, 1},
-        {0xD420, 0, 0xD41D, 0},
+        {0xD420, 0, 0xD424, 1},      {0xD420, 0, 0xD444, 0},       {0xD420, 0xD440, 0xD444, 2},
+        {0xD420, 0xD440, 0xD464, 0}, {0xD500, 0xD600, 0xD50B, 1},  {0xD500, 0xD600, 0xD60B, 2},
+        {0xD500, 0xD600, 0xD70B, 0}, {0xD4A0, 0, 0xD4B2, 1},       {0xDE00, 0xDF00, 0xDE12, 1},
+        {0xDE00, 0xDF00, 0xDF04, 2}, {0xDE00, 0, 0xDF04, -1},      {0, 0, 0xDE04, -1},
+        {0xD420, 0, 0xD43D, 1},      {0xD500, 0, 0xD51D, 1},       {0xD420, 0, 0xD41D, 0},
     };
     for (Bus bus : {Bus::Banked, Bus::Transparent, Bus::Flat, Bus::Machine}) {
         for (const Row& row : rows) {
@@ -93,15 +84,11 @@ TEST(MultiSidDecoding, EachChipReadsItsOwnBusAndVoiceThree) {
         m.write(0xD401, 0x11);
         m.write(0xD421, 0x22);
         m.write(0xDE0F, 0x33);
-        EXPECT_EQ(m.read(0xD412), 0x11);
-        EXPECT_EQ(m.read(0xD472), 0x11);  // the first chip's mirror
-        EXPECT_EQ(m.read(0xD432), 0x22);
-        EXPECT_EQ(m.read(0xD43E), 0x22);  // an unused register of the second chip
-        EXPECT_EQ(m.read(0xDE00), 0x33);
-        EXPECT_EQ(m.read(0xD41B), 0x12);
-        EXPECT_EQ(m.read(0xD43B), 0x00);
-        EXPECT_EQ(m.read(0xD43C), 0x34);
-        EXPECT_EQ(m.read(0xD45B), 0x12);
+        // $D472: the first chip's mirror; $D43E: an unused register of the second chip.
+        const std::pair<std::uint16_t, int> reads[] = {{0xD412, 0x11}, {0xD472, 0x11}, {0xD432, 0x22},
+                                                       {0xD43E, 0x22}, {0xDE00, 0x33}, {0xD41B, 0x12},
+                                                       {0xD43B, 0x00}, {0xD43C, 0x34}, {0xD45B, 0x12}};
+        for (const auto& [address, value] : reads) EXPECT_EQ(m.read(address), value) << std::hex << address;
     }
 }
 
