@@ -175,6 +175,15 @@ private:
     std::string title() const { return roll_.caption.title.empty() ? "(no title)" : roll_.caption.title; }
     void number(double value) { appendNumber(out_, value); }
     void text(double atX, double atY, const char* attributes, const std::string& content);
+    // One stroke of a path: a line at time t from the top of the roll down to bottom.
+    void verticalLine(std::uint64_t t, double bottom) {
+        out_ += 'M';
+        number(x(t));
+        out_ += ' ';
+        number(rollTop_);
+        out_ += 'V';
+        number(bottom);
+    }
 
     const PianoRoll& roll_;
     std::string out_;
@@ -360,25 +369,12 @@ void Drawing::timeGrid() {
     if (barPx / 4.0 >= 10.0) {
         out_ += "<path stroke=\"#eef0f3\" d=\"";
         for (std::uint64_t t = roll_.musicStart; t <= end; t += roll_.usPerQuarter) {
-            if ((t - roll_.musicStart) % bar == 0) continue;
-            out_ += 'M';
-            number(x(t));
-            out_ += ' ';
-            number(rollTop_);
-            out_ += 'V';
-            number(rollBottom_);
+            if ((t - roll_.musicStart) % bar != 0) verticalLine(t, rollBottom_);
         }
         out_ += "\"/>\n";
     }
     out_ += "<path stroke=\"#aab3c0\" d=\"";
-    for (std::uint64_t t = roll_.musicStart; t <= end; t += every * bar) {
-        out_ += 'M';
-        number(x(t));
-        out_ += ' ';
-        number(rollTop_);
-        out_ += 'V';
-        number(lanesBottom_);
-    }
+    for (std::uint64_t t = roll_.musicStart; t <= end; t += every * bar) verticalLine(t, lanesBottom_);
     out_ += "\"/>\n";
     for (std::uint64_t t = roll_.musicStart, n = 1; t <= end; t += labelled * bar, n += labelled)
         text(x(t) + 2, lanesBottom_ + 13, " font-size=\"10\" fill=\"#777\"", std::to_string(n));
