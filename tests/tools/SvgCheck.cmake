@@ -20,6 +20,7 @@ if(NOTECAST_CHECK_PYTHON)
   set_tests_properties(svg_pictures_of_shared_tunes svg_pictures_of_ten_minutes_stay_small
     svg_pictures_render_in_a_browser svg_example_picture_is_current PROPERTIES SKIP_RETURN_CODE 77)
   set_tests_properties(svg_pictures_of_shared_tunes svg_pictures_render_in_a_browser PROPERTIES TIMEOUT 900)
+  set_tests_properties(svg_pictures_of_ten_minutes_stay_small PROPERTIES TIMEOUT 300)
   add_custom_target(example_picture
     COMMAND ${NOTECAST_CHECK_PYTHON} ${check_svg} example $<TARGET_FILE:notecast> ${PROJECT_SOURCE_DIR} --write
     DEPENDS notecast
