@@ -174,6 +174,14 @@ private:
     }
     std::string title() const { return roll_.caption.title.empty() ? "(no title)" : roll_.caption.title; }
     void number(double value) { appendNumber(out_, value); }
+    // ` name="value"`: a number as an element's attribute.
+    void attribute(const char* name, double value) {
+        out_ += ' ';
+        out_ += name;
+        out_ += "=\"";
+        number(value);
+        out_ += '"';
+    }
     void text(double atX, double atY, const char* attributes, const std::string& content);
     // One stroke of a path: a line at time t from the top of the roll down to bottom.
     void verticalLine(std::uint64_t t, double bottom) {
@@ -208,11 +216,9 @@ private:
 };
 
 void Drawing::text(double atX, double atY, const char* attributes, const std::string& content) {
-    out_ += "<text x=\"";
-    number(atX);
-    out_ += "\" y=\"";
-    number(atY);
-    out_ += '"';
+    out_ += "<text";
+    attribute("x", atX);
+    attribute("y", atY);
     out_ += attributes;
     out_ += '>';
     appendXmlText(out_, content);
@@ -291,11 +297,10 @@ void Drawing::legend() {
         const int c = channels_[i];
         const double left = 16.0 + static_cast<double>(i % static_cast<std::size_t>(legendColumns_)) * legendColumn_;
         const double top = legendTop_ + static_cast<double>(i / static_cast<std::size_t>(legendColumns_)) * kLegendRow;
-        out_ += "<rect x=\"";
-        number(left);
-        out_ += "\" y=\"";
-        number(top);
-        out_ += "\" width=\"12\" height=\"12\" fill=\"";
+        out_ += "<rect";
+        attribute("x", left);
+        attribute("y", top);
+        out_ += " width=\"12\" height=\"12\" fill=\"";
         out_ += kColours[c];
         out_ += "\"/>\n";
         text(left + 18, top + 10.5, " font-size=\"12\"",
@@ -304,15 +309,12 @@ void Drawing::legend() {
 }
 
 void Drawing::keyboard() {
-    out_ += "<rect x=\"";
-    number(rollLeft_);
-    out_ += "\" y=\"";
-    number(rollTop_);
-    out_ += "\" width=\"";
-    number(rollWidth_);
-    out_ += "\" height=\"";
-    number(rollBottom_ - rollTop_);
-    out_ += "\" fill=\"#ffffff\" stroke=\"#b0b6bf\"/>\n<path fill=\"#eceff3\" d=\"";
+    out_ += "<rect";
+    attribute("x", rollLeft_);
+    attribute("y", rollTop_);
+    attribute("width", rollWidth_);
+    attribute("height", rollBottom_ - rollTop_);
+    out_ += " fill=\"#ffffff\" stroke=\"#b0b6bf\"/>\n<path fill=\"#eceff3\" d=\"";
     for (int key = lowKey_; key <= highKey_; ++key)
         if (blackKey(key)) rectPath(out_, rollLeft_, y(key) - rowHeight_ / 2, rollWidth_, rowHeight_);
     out_ += "\"/>\n<path stroke=\"#d0d5dc\" d=\"";
@@ -489,11 +491,10 @@ void Drawing::drums() {
 
 std::string Drawing::draw() {
     measure();
-    out_ = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"";
-    number(width_);
-    out_ += "\" height=\"";
-    number(height_);
-    out_ += "\" viewBox=\"0 0 ";
+    out_ = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\"";
+    attribute("width", width_);
+    attribute("height", height_);
+    out_ += " viewBox=\"0 0 ";
     number(width_);
     out_ += ' ';
     number(height_);
